@@ -137,7 +137,7 @@ public:
     // Repaints the grid (a button switched on is drawn in the current cell).
     void refresh();
 
-signals:
+Q_SIGNALS:
     // The current cell moved (lastRow is the bookmark of the previous row, 0 for none).
     void rowColChanged(tabulon::platform::RecordSet::Bookmark lastRow, int lastCol);
     // A mouse click in the grid's cells.
