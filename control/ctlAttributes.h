@@ -1,1 +1,115 @@
 #pragma once
+
+#include "control/AttributeSource.h"
+#include "platform/Export.h"
+
+#include <QColor>
+#include <QString>
+#include <QWidget>
+
+#include <memory>
+
+namespace tabulon {
+
+namespace platform {
+class DataGrid;
+class PropertyBag;
+class RecordSet;
+class Services;
+} // namespace platform
+
+class ctlAttributesPrivate;
+
+// The attribute editor: shows the attributes of one host object as a two-column grid
+// (property, value) and writes edits back to the host's attribute objects.
+//
+// A host creates it, optionally restores its design-time properties with ReadProperties(),
+// and assigns an attribute collection with setDataSource(). Lengths at this interface are
+// twips (1/1440 inch).
+class TABULON_EXPORT ctlAttributes : public QWidget
+{
+    Q_OBJECT
+    Q_PROPERTY(QString PropertyCaption READ PropertyCaption WRITE setPropertyCaption)
+    Q_PROPERTY(QString ValueCaption READ ValueCaption WRITE setValueCaption)
+    Q_PROPERTY(float RowHeight READ RowHeight WRITE setRowHeight)
+    Q_PROPERTY(QColor BackColor READ BackColor WRITE setBackColor)
+    Q_PROPERTY(QColor ForeColor READ ForeColor WRITE setForeColor)
+    Q_PROPERTY(bool RecordSelectors READ RecordSelectors WRITE setRecordSelectors)
+    Q_PROPERTY(bool ShowUnits READ ShowUnits WRITE setShowUnits)
+    Q_PROPERTY(GridDisplayOrder DisplayOrder READ DisplayOrder WRITE setDisplayOrder)
+
+public:
+    // Row order of the grid: the source's own enumeration order, or position order. Any other
+    // value behaves as eGDODefault.
+    enum GridDisplayOrder : int { eGDODefault = 0, eGDOInsertion = 1 };
+    Q_ENUM(GridDisplayOrder)
+
+    // services: the outside facilities this instance uses (not owned; must outlive the
+    // control). nullptr: the process-wide default, platform::Services::instance().
+    explicit ctlAttributes(QWidget *parent = nullptr, platform::Services *services = nullptr);
+    ~ctlAttributes() override;
+
+    // The attributes shown. Assigning a collection rebuilds the attribute table and the grid;
+    // an empty collection hides the grid and keeps the previous source and table; nullptr
+    // hides the grid and releases both. Errors of the source pass to the caller; the rows read
+    // until then stay in the table.
+    std::shared_ptr<AttributeCollection> DataSource() const;
+    void setDataSource(std::shared_ptr<AttributeCollection> Atts);
+
+    // Assigning reloads the current source in the new order, even when the order is unchanged.
+    GridDisplayOrder DisplayOrder() const;
+    void setDisplayOrder(GridDisplayOrder newOrder);
+
+    QString PropertyCaption() const;
+    void setPropertyCaption(const QString &Caption);
+    QString ValueCaption() const;
+    void setValueCaption(const QString &Caption);
+    // Row height in twips.
+    float RowHeight() const;
+    void setRowHeight(float H);
+    QColor BackColor() const;
+    void setBackColor(const QColor &c);
+    QColor ForeColor() const;
+    void setForeColor(const QColor &c);
+    bool RecordSelectors() const;
+    void setRecordSelectors(bool on);
+    // Real values carry their display unit in the value text; takes effect at the next display.
+    bool ShowUnits() const;
+    void setShowUnits(bool bNew);
+
+    // Container callbacks: a new instance keeps its design values; ReadProperties applies each
+    // stored property through its setter; WriteProperties stores them, leaving out values
+    // equal to their defaults ("PropertyCaption", "ValueCaption", "DisplayOrder").
+    void InitProperties();
+    void ReadProperties(const platform::PropertyBag &bag);
+    void WriteProperties(platform::PropertyBag &bag) const;
+    // Lays out the grid and its two columns for the control's current size. Called on every
+    // resize; hosts rarely need it.
+    void Resize();
+
+    // The facilities this instance uses.
+    platform::Services &services() const;
+
+    // The grid and the attribute table, for hosts that need to reach further and for tests.
+    // The table is replaced by every load; nullptr before the first.
+    platform::DataGrid *grid() const;
+    platform::RecordSet *attributeTable() const;
+
+Q_SIGNALS:
+    // An attribute's value was written back; Index holds the attribute's name.
+    void AttributeChange(const QString &Index);
+    // The selected rows changed while record selectors are shown.
+    void SelectionChange();
+    // A persisted property changed; key is its property-bag key ("ShowUnits", ...).
+    void propertyChanged(const QString &key);
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    friend class ctlAttributesPrivate;
+    std::unique_ptr<ctlAttributesPrivate> const d;
+    Q_DISABLE_COPY(ctlAttributes)
+};
+
+} // namespace tabulon

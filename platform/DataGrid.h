@@ -157,6 +157,10 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
     void changeEvent(QEvent *event) override;
+    // Only the record selectors and the column headers select; clicks and keys in the cells
+    // move the current cell and drop the selection.
+    QItemSelectionModel::SelectionFlags
+    selectionCommand(const QModelIndex &index, const QEvent *event = nullptr) const override;
 
 private:
     friend class DataGridColumn;

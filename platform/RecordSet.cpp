@@ -1,1 +1,577 @@
-// placeholder
+#include "platform/RecordSet.h"
+
+#include "platform/Error.h"
+
+#include <algorithm>
+#include <limits>
+#include <stdexcept>
+#include <string>
+
+namespace tabulon::platform {
+
+// The rows and schema that a record set and its clones share. Rows live in blocks of a fixed
+// number of rows, fieldCount values per row: a row costs its values and nothing more, appending
+// never moves the rows already there, so references to stored values (the changed field handed
+// to handlers, valueAt()) stay valid while rows are added.
+class RecordSetStorage
+{
+public:
+    static constexpr int rowsPerBlock = 256;
+
+    std::vector<RecordSet::Field> fields;
+    std::vector<std::unique_ptr<Variant[]>> blocks;
+    int rowCount = 0;
+    bool open = false;
+    std::vector<const RecordSet *> cursors;
+
+    Variant &at(int row, int field)
+    {
+        return blocks[std::size_t(row / rowsPerBlock)]
+                     [std::size_t(row % rowsPerBlock) * fields.size() + std::size_t(field)];
+    }
+    const Variant &at(int row, int field) const
+    {
+        return const_cast<RecordSetStorage *>(this)->at(row, field);
+    }
+
+    // Appends a row of empty values; returns its index.
+    int appendRow()
+    {
+        if (rowCount % rowsPerBlock == 0)
+            blocks.push_back(std::make_unique<Variant[]>(rowsPerBlock * fields.size()));
+        return rowCount++;
+    }
+
+    void addObserver(RecordSetObserver *observer)
+    {
+        if (std::find(observers.begin(), observers.end(), observer) == observers.end())
+            observers.push_back(observer);
+    }
+
+    void removeObserver(RecordSetObserver *observer)
+    {
+        const auto it = std::find(observers.begin(), observers.end(), observer);
+        if (it == observers.end()) return;
+        // While observers are being called, a removed one is blanked instead of erased so that
+        // the running loop keeps its place.
+        if (notifying > 0)
+            *it = nullptr;
+        else
+            observers.erase(it);
+    }
+
+    template <typename Call> void notify(Call &&call)
+    {
+        ++notifying;
+        try {
+            for (std::size_t i = 0; i < observers.size(); ++i)
+                if (RecordSetObserver *observer = observers[i]) call(*observer);
+        } catch (...) {
+            endNotify();
+            throw;
+        }
+        endNotify();
+    }
+
+private:
+    void endNotify()
+    {
+        if (--notifying == 0) std::erase(observers, nullptr);
+    }
+
+    std::vector<RecordSetObserver *> observers;
+    int notifying = 0;
+};
+
+namespace {
+
+// The cursor position after the last row. Kept apart from any row index so that a cursor at
+// EOF stays there when a clone appends rows.
+constexpr int eofPosition = std::numeric_limits<int>::max();
+
+const QString &source()
+{
+    static const QString name = QStringLiteral("RecordSet");
+    return name;
+}
+
+[[noreturn]] void raise(int number)
+{
+    throw Error::standard(number, source());
+}
+
+[[noreturn]] void raise(int number, const QString &description)
+{
+    throw Error(number, source(), description);
+}
+
+// Calls the handlers connected when the call starts, in connection order. Handlers may connect
+// and disconnect (themselves included) while they run: the walk goes by id, not by position,
+// and each handler is kept alive by its own reference while it runs.
+template <typename Handler, typename Call>
+void dispatch(std::vector<std::pair<int, std::shared_ptr<const Handler>>> &handlers, Call &&call)
+{
+    if (handlers.empty()) return;
+    const int lastId = handlers.back().first;
+    int previousId = 0;
+    for (;;) {
+        const auto it =
+            std::upper_bound(handlers.begin(), handlers.end(), previousId,
+                             [](int id, const auto &entry) { return id < entry.first; });
+        if (it == handlers.end() || it->first > lastId) return;
+        previousId = it->first;
+        const std::shared_ptr<const Handler> handler = it->second;
+        call(*handler);
+    }
+}
+
+template <typename Handler>
+void disconnect(std::vector<std::pair<int, std::shared_ptr<const Handler>>> &handlers, int id)
+{
+    std::erase_if(handlers, [id](const auto &entry) { return entry.first == id; });
+}
+
+QString fieldText(const QString &name)
+{
+    return QStringLiteral("Field \"%1\"").arg(name);
+}
+
+// The value as the field stores it: texts for text fields, booleans for boolean fields,
+// anything for variant fields.
+Variant coerce(const RecordSet::Field &field, const Variant &value)
+{
+    if (value.isNull()) {
+        if (!field.nullable)
+            raise(Error::OperationNotAllowed,
+                  QStringLiteral("%1 does not accept null.").arg(fieldText(field.name)));
+        return value;
+    }
+    if (value.isEmpty()) return value;
+    switch (field.type) {
+    case RecordSet::FieldType::Variant:
+        return value;
+    case RecordSet::FieldType::Boolean:
+        return value.type() == Variant::Type::Bool ? value : Variant(value.toBool());
+    case RecordSet::FieldType::VarWChar: {
+        Variant text = value.isString() ? value : Variant(value.toString());
+        const qsizetype length = text.stringValue().size();
+        if (field.definedSize > 0 && length > field.definedSize)
+            raise(Error::DataTooLarge,
+                  QStringLiteral("%1 holds at most %2 characters; the value has %3.")
+                      .arg(fieldText(field.name))
+                      .arg(field.definedSize)
+                      .arg(length));
+        return text;
+    }
+    }
+    return value;
+}
+
+[[noreturn]] void broken(const std::string &what)
+{
+    throw std::logic_error("RecordSet: " + what);
+}
+
+} // namespace
+
+RecordSetObserver::~RecordSetObserver() = default;
+
+RecordSet::RecordSet() : RecordSet(std::make_shared<RecordSetStorage>()) {}
+
+RecordSet::RecordSet(std::shared_ptr<RecordSetStorage> storage) : m_storage(std::move(storage))
+{
+    m_storage->cursors.push_back(this);
+}
+
+RecordSet::~RecordSet()
+{
+    std::erase(m_storage->cursors, this);
+}
+
+void RecordSet::setCursorLocation(CursorLocation location)
+{
+    if (isOpen()) raise(Error::OperationNotAllowed);
+    m_location = location;
+}
+
+RecordSet::CursorLocation RecordSet::cursorLocation() const
+{
+    return m_location;
+}
+
+void RecordSet::setCursorType(CursorType type)
+{
+    if (isOpen()) raise(Error::OperationNotAllowed);
+    m_type = type;
+}
+
+RecordSet::CursorType RecordSet::cursorType() const
+{
+    return m_type;
+}
+
+void RecordSet::appendField(const QString &name, FieldType type, int definedSize, bool nullable)
+{
+    if (isOpen()) raise(Error::OperationNotAllowed);
+    if (name.isEmpty() || fieldIndex(name) >= 0) raise(Error::InvalidProcedureCall);
+    m_storage->fields.push_back(
+        {name, type, type == FieldType::VarWChar ? std::max(definedSize, 0) : 0, nullable});
+}
+
+void RecordSet::open()
+{
+    if (isOpen()) raise(Error::OperationNotAllowed);
+    m_storage->open = true;
+}
+
+bool RecordSet::isOpen() const
+{
+    return m_storage->open;
+}
+
+int RecordSet::fieldCount() const
+{
+    return int(m_storage->fields.size());
+}
+
+const RecordSet::Field &RecordSet::field(int index) const
+{
+    if (index < 0 || index >= fieldCount()) raise(Error::ItemNotFound);
+    return m_storage->fields[std::size_t(index)];
+}
+
+int RecordSet::fieldIndex(QStringView name) const
+{
+    const auto &fields = m_storage->fields;
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        if (name.compare(fields[i].name, Qt::CaseInsensitive) == 0) return int(i);
+    return -1;
+}
+
+void RecordSet::addNew()
+{
+    requireOpen();
+    RecordSetStorage &storage = *m_storage;
+    const int row = storage.appendRow();
+    storage.notify([row](RecordSetObserver &o) { o.rowsAppended(row, row); });
+    moveTo(row);
+}
+
+void RecordSet::updateBatch()
+{
+    requireOpen();
+}
+
+Variant RecordSet::value(QStringView fieldName) const
+{
+    requireOpen();
+    const int index = fieldIndex(fieldName);
+    if (index < 0) raise(Error::ItemNotFound);
+    return value(index);
+}
+
+Variant RecordSet::value(int field) const
+{
+    requireOpen();
+    requireCurrent();
+    if (field < 0 || field >= fieldCount()) raise(Error::ItemNotFound);
+    return m_storage->at(m_current, field);
+}
+
+void RecordSet::setValue(QStringView fieldName, const Variant &value)
+{
+    requireOpen();
+    const int index = fieldIndex(fieldName);
+    if (index < 0) raise(Error::ItemNotFound);
+    write(index, value);
+}
+
+void RecordSet::setValue(int field, const Variant &value)
+{
+    write(field, value);
+}
+
+const Variant &RecordSet::valueAt(int row, int field) const
+{
+    requireOpen();
+    if (row < 0 || row >= recordCount()) raise(Error::InvalidProcedureCall);
+    if (field < 0 || field >= fieldCount()) raise(Error::ItemNotFound);
+    return m_storage->at(row, field);
+}
+
+void RecordSet::setValueAt(int row, int field, const Variant &value)
+{
+    requireOpen();
+    if (row < 0 || row >= recordCount()) raise(Error::InvalidProcedureCall);
+    moveTo(row);
+    write(field, value);
+}
+
+void RecordSet::write(int field, const Variant &value)
+{
+    requireOpen();
+    requireCurrent();
+    if (field < 0 || field >= fieldCount()) raise(Error::ItemNotFound);
+    RecordSetStorage &storage = *m_storage;
+    const int row = m_current;
+    storage.at(row, field) = coerce(storage.fields[std::size_t(field)], value);
+    storage.notify([row, field](RecordSetObserver &o) { o.valueChanged(row, field); });
+
+    const ChangedField changed{storage.fields[std::size_t(field)].name, storage.at(row, field)};
+    dispatch(m_fieldHandlers, [&](const FieldChangeHandler &handler) {
+        // An earlier handler may have moved the cursor; each one gets the changed row.
+        moveTo(row);
+        handler(1, std::span<const ChangedField>(&changed, 1), *this);
+    });
+}
+
+void RecordSet::moveFirst()
+{
+    requireOpen();
+    if (recordCount() > 0) moveTo(0);
+}
+
+void RecordSet::moveLast()
+{
+    requireOpen();
+    if (recordCount() > 0) moveTo(recordCount() - 1);
+}
+
+void RecordSet::moveNext()
+{
+    requireOpen();
+    if (isEOF()) raise(Error::NoCurrentRecord);
+    moveTo(currentRow() + 1);
+}
+
+void RecordSet::movePrevious()
+{
+    requireOpen();
+    if (isBOF()) raise(Error::NoCurrentRecord);
+    moveTo(currentRow() - 1);
+}
+
+bool RecordSet::isBOF() const
+{
+    return m_current == -1 || recordCount() == 0;
+}
+
+bool RecordSet::isEOF() const
+{
+    return m_current == eofPosition || recordCount() == 0;
+}
+
+int RecordSet::recordCount() const
+{
+    return m_storage->rowCount;
+}
+
+int RecordSet::currentRow() const
+{
+    return m_current == eofPosition ? recordCount() : m_current;
+}
+
+void RecordSet::setCurrentRow(int row)
+{
+    requireOpen();
+    if (row < -1 || row > recordCount()) raise(Error::InvalidProcedureCall);
+    moveTo(row);
+}
+
+RecordSet::Bookmark RecordSet::bookmark() const
+{
+    requireOpen();
+    requireCurrent();
+    return bookmarkOfRow(m_current);
+}
+
+void RecordSet::setBookmark(Bookmark bookmark)
+{
+    requireOpen();
+    const int row = rowOfBookmark(bookmark);
+    if (row < 0 || row >= recordCount()) raise(Error::InvalidProcedureCall);
+    moveTo(row);
+}
+
+bool RecordSet::find(QStringView criterion)
+{
+    requireOpen();
+    // Field = 'text', the field optionally in brackets, '' standing for a quote in the text.
+    qsizetype i = 0;
+    const qsizetype n = criterion.size();
+    auto skipSpaces = [&] {
+        while (i < n && criterion[i].isSpace())
+            ++i;
+    };
+    auto invalid = [] { raise(Error::InvalidProcedureCall); };
+
+    skipSpaces();
+    QStringView name;
+    if (i < n && criterion[i] == u'[') {
+        const qsizetype close = criterion.indexOf(u']', i + 1);
+        if (close < 0) invalid();
+        name = criterion.sliced(i + 1, close - i - 1);
+        i = close + 1;
+    } else {
+        const qsizetype start = i;
+        while (i < n && !criterion[i].isSpace() && criterion[i] != u'=')
+            ++i;
+        name = criterion.sliced(start, i - start);
+    }
+    skipSpaces();
+    if (name.isEmpty() || i >= n || criterion[i] != u'=') invalid();
+    ++i;
+    skipSpaces();
+    if (i >= n || criterion[i] != u'\'') invalid();
+    ++i;
+    QString text;
+    for (;;) {
+        if (i >= n) invalid();
+        if (criterion[i] == u'\'') {
+            if (i + 1 < n && criterion[i + 1] == u'\'') {
+                text += u'\'';
+                i += 2;
+                continue;
+            }
+            ++i;
+            break;
+        }
+        text += criterion[i++];
+    }
+    skipSpaces();
+    if (i != n) invalid();
+
+    const int field = fieldIndex(name);
+    if (field < 0) raise(Error::ItemNotFound);
+
+    const int count = recordCount();
+    for (int row = isBOF() ? 0 : currentRow(); row < count; ++row) {
+        const Variant &v = m_storage->at(row, field);
+        if (!v.isNull() && v.toText().compare(text, Qt::CaseInsensitive) == 0) {
+            moveTo(row);
+            return true;
+        }
+    }
+    moveTo(count);
+    return false;
+}
+
+std::unique_ptr<RecordSet> RecordSet::clone() const
+{
+    std::unique_ptr<RecordSet> copy(new RecordSet(m_storage));
+    copy->m_location = m_location;
+    copy->m_type = m_type;
+    return copy;
+}
+
+int RecordSet::connectFieldChangeComplete(FieldChangeHandler handler)
+{
+    const int id = m_nextHandlerId++;
+    m_fieldHandlers.emplace_back(id,
+                                 std::make_shared<const FieldChangeHandler>(std::move(handler)));
+    return id;
+}
+
+void RecordSet::disconnectFieldChangeComplete(int id)
+{
+    disconnect(m_fieldHandlers, id);
+}
+
+int RecordSet::connectCurrentChanged(std::function<void(int)> handler)
+{
+    const int id = m_nextHandlerId++;
+    m_currentHandlers.emplace_back(
+        id, std::make_shared<const std::function<void(int)>>(std::move(handler)));
+    return id;
+}
+
+void RecordSet::disconnectCurrentChanged(int id)
+{
+    disconnect(m_currentHandlers, id);
+}
+
+void RecordSet::addObserver(RecordSetObserver *observer)
+{
+    if (observer) m_storage->addObserver(observer);
+}
+
+void RecordSet::removeObserver(RecordSetObserver *observer)
+{
+    m_storage->removeObserver(observer);
+}
+
+void RecordSet::checkConsistency() const
+{
+    if (!m_storage) broken("no storage");
+    const RecordSetStorage &storage = *m_storage;
+    const auto count = std::size_t(storage.rowCount);
+    const auto width = storage.fields.size();
+    const auto blockCount =
+        (count + RecordSetStorage::rowsPerBlock - 1) / std::size_t(RecordSetStorage::rowsPerBlock);
+    if (storage.rowCount < 0 || storage.blocks.size() != blockCount)
+        broken(std::to_string(storage.blocks.size()) + " blocks for " + std::to_string(count) +
+               " rows");
+    // The unused tail of the last block stays empty, so that a row appended there starts empty.
+    if (count % RecordSetStorage::rowsPerBlock != 0) {
+        const Variant *last = storage.blocks.back().get();
+        const auto used = (count % RecordSetStorage::rowsPerBlock) * width;
+        const auto total = std::size_t(RecordSetStorage::rowsPerBlock) * width;
+        if (!std::all_of(last + used, last + total, [](const Variant &v) { return v.isEmpty(); }))
+            broken("values beyond the last row");
+    }
+    if (!storage.open && count > 0) broken("rows in a closed table");
+    if (m_current != eofPosition && (m_current < -1 || m_current >= storage.rowCount))
+        broken("cursor at " + std::to_string(m_current) + " outside -1.." +
+               std::to_string(storage.rowCount));
+    if (std::count(storage.cursors.begin(), storage.cursors.end(), this) != 1)
+        broken("cursor not registered once with its rows");
+    for (const RecordSet *cursor : storage.cursors)
+        if (cursor->m_storage.get() != &storage)
+            broken("clone registered with rows it does not share");
+    if (!std::is_sorted(m_fieldHandlers.begin(), m_fieldHandlers.end(),
+                        [](const auto &a, const auto &b) { return a.first < b.first; }) ||
+        !std::is_sorted(m_currentHandlers.begin(), m_currentHandlers.end(),
+                        [](const auto &a, const auto &b) { return a.first < b.first; }))
+        broken("handlers out of connection order");
+
+    for (std::size_t f = 0; f < storage.fields.size(); ++f) {
+        const Field &field = storage.fields[f];
+        for (std::size_t row = 0; row < count; ++row) {
+            const Variant &v = storage.at(int(row), int(f));
+            const std::string where =
+                "row " + std::to_string(row) + ", field \"" + field.name.toStdString() + "\": ";
+            if (v.isNull() && !field.nullable)
+                broken(where + "null in a field that does not accept it");
+            if (v.isNull() || v.isEmpty()) continue;
+            if (field.type == FieldType::Boolean && v.type() != Variant::Type::Bool)
+                broken(where + "not a boolean");
+            if (field.type == FieldType::VarWChar) {
+                if (!v.isString()) broken(where + "not a text");
+                if (field.definedSize > 0 && v.stringValue().size() > field.definedSize)
+                    broken(where + "text longer than the field");
+            }
+        }
+    }
+}
+
+void RecordSet::requireOpen() const
+{
+    if (!isOpen()) raise(Error::ObjectClosed);
+}
+
+void RecordSet::requireCurrent() const
+{
+    if (isBOF() || isEOF()) raise(Error::NoCurrentRecord);
+}
+
+void RecordSet::moveTo(int row)
+{
+    const int position = row >= recordCount() ? eofPosition : std::max(row, -1);
+    if (position == m_current) return;
+    m_current = position;
+    const int current = currentRow();
+    dispatch(m_currentHandlers,
+             [current](const std::function<void(int)> &handler) { handler(current); });
+}
+
+} // namespace tabulon::platform

@@ -152,8 +152,10 @@ private:
     int m_current = -1;
     CursorLocation m_location = CursorLocation::Server;
     CursorType m_type = CursorType::ForwardOnly;
-    std::vector<std::pair<int, FieldChangeHandler>> m_fieldHandlers;
-    std::vector<std::pair<int, std::function<void(int)>>> m_currentHandlers;
+    // Held by shared_ptr so that a handler that disconnects itself, or connects another, while
+    // it runs stays alive until it returns.
+    std::vector<std::pair<int, std::shared_ptr<const FieldChangeHandler>>> m_fieldHandlers;
+    std::vector<std::pair<int, std::shared_ptr<const std::function<void(int)>>>> m_currentHandlers;
     int m_nextHandlerId = 1;
 };
 

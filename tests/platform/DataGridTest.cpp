@@ -1,1 +1,499 @@
+#include "platform/DataGrid.h"
+#include "platform/NumberText.h"
+
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QTest>
+
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <tuple>
+#include <vector>
+
+namespace {
+
+using tabulon::platform::DataGrid;
+using tabulon::platform::RecordSet;
+using tabulon::platform::Variant;
+using FT = RecordSet::FieldType;
+
+constexpr int kRows = 30;
+
+// A shown grid over a table of kRows rows ("Name" text, "Amount" variant, "Flag" boolean),
+// with the cursor before the first row. The model runs under the model tester throughout.
+class DataGridTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        rs.appendField(QStringLiteral("Name"), FT::VarWChar, 20);
+        rs.appendField(QStringLiteral("Amount"), FT::Variant);
+        rs.appendField(QStringLiteral("Flag"), FT::Boolean);
+        rs.open();
+        for (int i = 0; i < kRows; ++i) {
+            rs.addNew();
+            rs.setValue(0, Variant(QStringLiteral("row%1").arg(i)));
+            rs.setValue(1, Variant(i + 0.5));
+            rs.setValue(2, Variant(i % 2 == 0));
+        }
+        rs.setCurrentRow(-1);
+
+        grid = std::make_unique<DataGrid>();
+        tester = std::make_unique<QAbstractItemModelTester>(
+            grid->model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
+        grid->resize(400, 200);
+        grid->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(grid.get()));
+        grid->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(grid.get()));
+        grid->setFocus();
+    }
+
+    void bind()
+    {
+        grid->setDataSource(&rs);
+        QApplication::processEvents(); // the view's delayed layout
+    }
+
+    QModelIndex cell(int row, int column) const { return grid->model()->index(row, column); }
+    QString textAt(int row, int column) const { return cell(row, column).data().toString(); }
+    void click(int row, int column, bool twice = false)
+    {
+        const QPoint at = grid->visualRect(cell(row, column)).center();
+        if (twice)
+            QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
+        else
+            QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
+    }
+
+    // The open in-place editor (closed ones linger hidden until deleted).
+    QLineEdit *editor() const
+    {
+        for (QLineEdit *line : grid->viewport()->findChildren<QLineEdit *>()) {
+            if (!line->isHidden()) return line;
+        }
+        return nullptr;
+    }
+
+    struct Change
+    {
+        QString field, value;
+        int rowDuringHandler;
+    };
+    void recordChanges()
+    {
+        rs.connectFieldChangeComplete([this](int, auto fields, RecordSet &r) {
+            changes.push_back({fields[0].name, fields[0].value.toText(), r.currentRow()});
+        });
+    }
+
+    RecordSet rs;
+    std::unique_ptr<DataGrid> grid;
+    std::unique_ptr<QAbstractItemModelTester> tester;
+    std::vector<Change> changes;
+};
+
+TEST_F(DataGridTest, BindingWithoutColumnsMakesOnePerFieldShowingValuesAsText)
+{
+    bind();
+    ASSERT_EQ(grid->columnCount(), 3);
+    EXPECT_EQ(grid->rowCount(), kRows);
+    for (int c = 0; c < 3; ++c) {
+        EXPECT_EQ(grid->column(c)->dataField(), rs.field(c).name);
+        EXPECT_EQ(grid->model()->headerData(c, Qt::Horizontal).toString(), rs.field(c).name);
+    }
+    grid->column(2)->setCaption(QStringLiteral("F"));
+    EXPECT_EQ(grid->model()->headerData(2, Qt::Horizontal).toString(), QStringLiteral("F"));
+    EXPECT_EQ(grid->columnByField(u"AMOUNT"), grid->column(1));
+    EXPECT_EQ(grid->columnByField(u"Missing"), nullptr);
+    EXPECT_EQ(textAt(2, 0), QStringLiteral("row2"));
+    EXPECT_EQ(textAt(3, 1), tabulon::platform::numberToText(3.5));
+    EXPECT_EQ(textAt(2, 2), QStringLiteral("True"));
+    EXPECT_EQ(textAt(3, 2), QStringLiteral("False"));
+    EXPECT_EQ(grid->currentRow(), -1) << "cursor before the first row";
+
+    rs.addNew(); // rows and values added later reach the grid
+    rs.setValue(0, Variant(QStringLiteral("late")));
+    EXPECT_EQ(grid->rowCount(), kRows + 1);
+    EXPECT_EQ(grid->column(0)->text(), QStringLiteral("late")) << "the new row is current";
+}
+
+TEST_F(DataGridTest, BindingKeepsColumnsAndUnbindingLeavesNoRows)
+{
+    grid->addColumn(QStringLiteral("Amount"), QStringLiteral("How much"));
+    grid->addColumn(QStringLiteral("NoSuchField"));
+    bind();
+    ASSERT_EQ(grid->columnCount(), 2);
+    EXPECT_EQ(grid->column(0)->caption(), QStringLiteral("How much"));
+    EXPECT_EQ(textAt(1, 0), tabulon::platform::numberToText(1.5));
+    EXPECT_EQ(textAt(1, 1), QString());
+    EXPECT_FALSE(cell(1, 1).flags() & Qt::ItemIsEditable);
+
+    grid->addColumn(QStringLiteral("name")); // while bound
+    EXPECT_EQ(textAt(4, 2), QStringLiteral("row4"));
+
+    grid->setDataSource(nullptr);
+    EXPECT_EQ(grid->rowCount(), 0);
+    EXPECT_EQ(grid->columnCount(), 3);
+    rs.setCurrentRow(2); // an unbound grid no longer follows
+    EXPECT_EQ(grid->currentRow(), -1);
+
+    bind();
+    EXPECT_EQ(grid->rowCount(), kRows);
+    EXPECT_EQ(grid->currentIndex().row(), 2) << "binding takes the cursor's row";
+}
+
+TEST_F(DataGridTest, LengthsAreTwipsOfThisScreen)
+{
+    bind();
+    ASSERT_EQ(grid->twipsPerPixelY(), 15.0); // offscreen: 96 dpi
+    EXPECT_EQ(grid->rowHeight(), 255.0) << "default";
+    EXPECT_EQ(grid->gridWidth(), 400 * 15.0);
+    grid->setGridHeight(3000);
+    EXPECT_EQ(grid->height(), 200);
+    const double viewportLeft = grid->viewport()->geometry().left() * 15.0;
+    EXPECT_EQ(grid->rowTop(0), grid->viewport()->geometry().top() * 15.0);
+
+    for (double twips : {150.0, 600.0, 3015.0}) { // 150: lower than a line of text
+        grid->setRowHeight(twips);
+        grid->column(0)->setWidth(twips);
+        EXPECT_EQ(grid->rowHeight(), twips);
+        EXPECT_EQ(grid->rowTop(2) - grid->rowTop(0), 2 * twips);
+        EXPECT_EQ(grid->column(0)->width(), twips);
+        EXPECT_EQ(grid->column(0)->left(), viewportLeft);
+        EXPECT_EQ(grid->column(1)->left(), viewportLeft + twips);
+    }
+    grid->column(0)->setVisible(false);
+    EXPECT_EQ(grid->column(1)->left(), viewportLeft);
+    EXPECT_EQ(grid->column(0)->width(), 3015) << "a hidden column keeps its width";
+    grid->column(0)->setVisible(true);
+    EXPECT_EQ(grid->column(1)->left(), viewportLeft + 3015);
+
+    ASSERT_TRUE(grid->recordSelectors()) << "default";
+    grid->setRecordSelectors(false);
+    EXPECT_LT(grid->column(0)->left(), viewportLeft);
+}
+
+TEST_F(DataGridTest, RowsCountFromTheFirstVisibleRow)
+{
+    bind();
+    const int rowPixels = grid->verticalHeader()->defaultSectionSize();
+    const int shown = (grid->viewport()->height() + rowPixels - 1) / rowPixels;
+    EXPECT_EQ(grid->visibleRows(), shown) << "a partly shown row counts";
+
+    grid->scroll(0, 5);
+    EXPECT_EQ(grid->firstVisibleRow(), 5);
+    EXPECT_EQ(grid->rowTop(0), grid->viewport()->geometry().top() * 15.0);
+    grid->setCurrentRow(2);
+    EXPECT_EQ(grid->currentIndex().row(), 7);
+    EXPECT_EQ(grid->currentRow(), 2);
+    EXPECT_EQ(rs.currentRow(), 7);
+    grid->setCurrentColumn(1);
+    EXPECT_EQ(grid->currentColumn(), 1);
+    grid->setCurrentRow(3);
+    EXPECT_EQ(grid->currentColumn(), 1) << "the column stays";
+
+    grid->scroll(0, -100);
+    EXPECT_EQ(grid->firstVisibleRow(), 0);
+    EXPECT_EQ(grid->currentRow(), 8);
+    grid->scroll(0, 1000);
+    EXPECT_EQ(grid->firstVisibleRow() + grid->visibleRows(), kRows) << "clamped at the end";
+}
+
+TEST_F(DataGridTest, CursorAndCurrentRowFollowEachOther)
+{
+    bind();
+    std::vector<std::pair<int, int>> moves; // (previous bookmark, previous column)
+    QObject::connect(grid.get(), &DataGrid::rowColChanged,
+                     [&](int lastRow, int lastCol) { moves.emplace_back(lastRow, lastCol); });
+
+    rs.setCurrentRow(3);
+    EXPECT_EQ(grid->currentIndex(), cell(3, 0));
+    click(6, 1);
+    EXPECT_EQ(rs.currentRow(), 6);
+    QTest::keyClick(grid.get(), Qt::Key_Down);
+    EXPECT_EQ(rs.currentRow(), 7);
+    rs.setCurrentRow(rs.recordCount()); // EOF: no current cell
+    EXPECT_FALSE(grid->currentIndex().isValid());
+    EXPECT_EQ(grid->currentRow(), -1);
+    rs.setCurrentRow(1);
+    EXPECT_EQ(grid->currentIndex(), cell(1, 1)) << "the column is kept";
+
+    const std::vector<std::pair<int, int>> expected{{0, -1}, {4, 0}, {7, 1}, {8, 1}, {0, -1}};
+    EXPECT_EQ(moves, expected);
+}
+
+TEST_F(DataGridTest, TypedTextArrivesAsOneFieldChangeOnItsRow)
+{
+    bind();
+    recordChanges();
+    int keyDowns = 0;
+    QObject::connect(grid.get(), &DataGrid::keyDown, [&](int &, int) { ++keyDowns; });
+    const struct
+    {
+        Qt::Key commitKey;
+        int row, rowAfter;
+    } cases[] = {{Qt::Key_Return, 2, 2}, {Qt::Key_Tab, 5, 5}, {Qt::Key_Down, 8, 9}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.commitKey);
+        changes.clear();
+        keyDowns = 0;
+        rs.setCurrentRow(c.row);
+        grid->setEditActive(true);
+        QLineEdit *line = editor();
+        ASSERT_NE(line, nullptr);
+        EXPECT_EQ(grid->selLength(), 4) << "the whole text is selected";
+        grid->setSelection(1, 2);
+        EXPECT_EQ(grid->selStart(), 1);
+        EXPECT_EQ(grid->selLength(), 2);
+
+        QTest::keyClicks(line, QStringLiteral("XY"));
+        EXPECT_TRUE(changes.empty()) << "nothing is written while typing";
+        QTest::keyClick(line, c.commitKey);
+        const QString typed = QStringLiteral("rXY%1").arg(c.row);
+        ASSERT_EQ(changes.size(), 1u);
+        EXPECT_EQ(changes[0].field, QStringLiteral("Name"));
+        EXPECT_EQ(changes[0].value, typed);
+        EXPECT_EQ(changes[0].rowDuringHandler, c.row);
+        EXPECT_EQ(keyDowns, 3) << "every key reported once";
+        EXPECT_FALSE(grid->isEditActive());
+        EXPECT_EQ(rs.currentRow(), c.rowAfter);
+        EXPECT_EQ(grid->currentIndex().row(), c.rowAfter);
+        EXPECT_EQ(textAt(c.row, 0), typed);
+    }
+}
+
+// The control opens the editor again on every move of the current cell, from rowColChanged.
+TEST_F(DataGridTest, EditorReopenedOnEveryMoveWritesOnlyTheEditedRow)
+{
+    bind();
+    recordChanges();
+    QObject::connect(grid.get(), &DataGrid::rowColChanged, grid.get(), [this] {
+        grid->setEditActive(true);
+        grid->setSelection(0, grid->column(grid->currentColumn())->text().size());
+    });
+    rs.setCurrentRow(1);
+    ASSERT_NE(editor(), nullptr);
+    QTest::keyClicks(editor(), QStringLiteral("A"));
+    QTest::keyClick(editor(), Qt::Key_Down);
+    ASSERT_NE(editor(), nullptr);
+    EXPECT_EQ(editor()->selectedText(), QStringLiteral("row2"));
+    click(5, 0);
+    ASSERT_NE(editor(), nullptr);
+    EXPECT_EQ(editor()->text(), QStringLiteral("row5"));
+    rs.setCurrentRow(7); // moved by code
+    EXPECT_EQ(editor()->text(), QStringLiteral("row7"));
+    QTest::keyClicks(editor(), QStringLiteral("B"));
+    rs.setCurrentRow(8); // the typed text still goes to row 7; the cursor stays where it was put
+
+    ASSERT_EQ(changes.size(), 2u);
+    EXPECT_EQ(changes[0].value, QStringLiteral("A"));
+    EXPECT_EQ(changes[0].rowDuringHandler, 1);
+    EXPECT_EQ(changes[1].value, QStringLiteral("B"));
+    EXPECT_EQ(changes[1].rowDuringHandler, 7);
+    EXPECT_EQ(rs.currentRow(), 8);
+    EXPECT_EQ(grid->currentIndex().row(), 8);
+}
+
+TEST_F(DataGridTest, LockedColumnRefusesEditingButTakesText)
+{
+    bind();
+    recordChanges();
+    grid->column(0)->setLocked(true);
+    rs.setCurrentRow(2);
+    grid->setEditActive(true);
+    EXPECT_FALSE(grid->isEditActive());
+    QTest::keyClick(grid.get(), Qt::Key_R);
+    click(2, 0, true);
+    EXPECT_EQ(editor(), nullptr);
+    EXPECT_EQ(grid->currentIndex(), cell(2, 0)) << "typing does not search the rows";
+
+    grid->column(0)->setText(QStringLiteral("set")); // as the control's Delete rule does
+    ASSERT_EQ(changes.size(), 1u);
+    EXPECT_EQ(grid->column(0)->text(), QStringLiteral("set"));
+}
+
+// Each row runs on from the cell the previous one left; a swallowed key does nothing more.
+TEST_F(DataGridTest, KeyDownGivesKeyCodesBeforeTheGridActsAndCanSwallowThem)
+{
+    bind();
+    rs.setCurrentRow(4);
+    struct Case
+    {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        bool swallow;
+        int code, shift, rowAfter;
+        const char *editorText; // nullptr: no edit started
+    };
+    const Case cases[] = {
+        {Qt::Key_Tab, {}, false, 9, 0, 4, nullptr},
+        {Qt::Key_Backtab, Qt::ShiftModifier, false, 9, 1, 4, nullptr},
+        {Qt::Key_Return, {}, false, 13, 0, 4, nullptr},
+        {Qt::Key_Enter, {}, false, 13, 0, 4, nullptr},
+        {Qt::Key_Delete, {}, false, 46, 0, 4, nullptr},
+        {Qt::Key_Escape, {}, false, 27, 0, 4, nullptr},
+        {Qt::Key_Down, Qt::ControlModifier, false, 40, 2, 5, nullptr},
+        {Qt::Key_Up, Qt::AltModifier, false, 38, 4, 4, nullptr},
+        {Qt::Key_Down, {}, true, 40, 0, 4, nullptr},
+        {Qt::Key_Q, {}, false, 'Q', 0, 4, "q"}, // typing starts an edit
+        {Qt::Key_K, {}, true, 'K', 0, 4, nullptr},
+    };
+    for (const Case &c : cases) {
+        std::vector<std::pair<int, int>> seen;
+        const auto connection =
+            QObject::connect(grid.get(), &DataGrid::keyDown, [&](int &code, int shift) {
+                seen.emplace_back(code, shift);
+                if (c.swallow) code = 0;
+            });
+        QTest::keyClick(grid.get(), c.key, c.modifiers);
+        QObject::disconnect(connection);
+        const std::vector<std::pair<int, int>> expected{{c.code, c.shift}};
+        EXPECT_EQ(seen, expected) << int(c.key);
+        EXPECT_EQ(grid->currentIndex().row(), c.rowAfter) << int(c.key);
+        QLineEdit *line = editor();
+        EXPECT_EQ(line ? line->text() : QString(), QString::fromLatin1(c.editorText));
+        if (line) QTest::keyClick(line, Qt::Key_Escape);
+    }
+    EXPECT_EQ(tabulon::platform::keyCodeOf(Qt::Key_7), '7');
+    EXPECT_EQ(tabulon::platform::keyCodeOf(Qt::Key_F5), 0);
+}
+
+TEST_F(DataGridTest, ButtonOfTheCurrentCellRaisesButtonClicked)
+{
+    bind();
+    std::vector<int> buttons;
+    int clicks = 0;
+    QObject::connect(grid.get(), &DataGrid::buttonClicked, [&](int c) { buttons.push_back(c); });
+    QObject::connect(grid.get(), &DataGrid::gridClicked, [&] { ++clicks; });
+    grid->column(1)->setButton(true);
+    rs.setCurrentRow(1);
+    grid->setCurrentColumn(1);
+    const auto clickAt = [&](int row, bool onButton) {
+        const QRect r = grid->visualRect(cell(row, 1));
+        const QPoint at(onButton ? r.right() - 3 : r.left() + 3, r.center().y());
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
+    };
+    clickAt(1, true);
+    EXPECT_EQ(buttons, std::vector<int>{1});
+    EXPECT_EQ(clicks, 0);
+    EXPECT_EQ(editor(), nullptr);
+    clickAt(1, false);
+    EXPECT_EQ(clicks, 1) << "the text part of the cell is a plain click";
+    clickAt(3, true);
+    EXPECT_EQ(buttons.size(), 1u) << "no button outside the current cell";
+    EXPECT_EQ(rs.currentRow(), 3);
+}
+
+TEST_F(DataGridTest, HeadersSelectColumnsAndRowsAsBookmarks)
+{
+    bind();
+    int changes = 0;
+    bool cancel = false;
+    QObject::connect(grid.get(), &DataGrid::selectionRangeChanged, [&](bool &c) {
+        ++changes;
+        c = cancel;
+    });
+    // 3 pixels into the section: the row buttons have no resize grip at their edges.
+    const auto clickHeader = [](QHeaderView *header, int section) {
+        const int at = header->sectionViewportPosition(section) + 3;
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          header->orientation() == Qt::Horizontal ? QPoint(at + 7, 5)
+                                                                  : QPoint(5, at));
+    };
+    QHeaderView *columns = grid->horizontalHeader(), *rows = grid->verticalHeader();
+    clickHeader(columns, 1);
+    EXPECT_EQ(grid->selStartCol(), 1);
+    EXPECT_EQ(grid->selEndCol(), 1);
+    EXPECT_TRUE(grid->selectedBookmarks().isEmpty());
+    click(2, 0); // a click in the cells drops the selection
+    EXPECT_EQ(grid->selStartCol(), -1);
+    EXPECT_EQ(changes, 2);
+
+    clickHeader(rows, 2);
+    EXPECT_EQ(changes, 3);
+    EXPECT_EQ(rs.currentRow(), 2) << "the selected row becomes current";
+    for (RecordSet::Bookmark bookmark : {6, 1, 6})
+        grid->addSelectedBookmark(bookmark);
+    EXPECT_EQ(grid->selectedBookmarks(), (QList<RecordSet::Bookmark>{3, 6, 1}));
+
+    clickHeader(columns, 2);
+    grid->addSelectedBookmark(4);
+    grid->clearSelCols();
+    EXPECT_EQ(grid->selStartCol(), -1);
+    EXPECT_EQ(grid->selectedBookmarks(), QList<RecordSet::Bookmark>{4});
+    EXPECT_EQ(changes, 4) << "the grid's own selection changes are not reported";
+
+    cancel = true;
+    clickHeader(rows, 8);
+    EXPECT_EQ(changes, 5);
+    EXPECT_EQ(grid->selectedBookmarks(), QList<RecordSet::Bookmark>{4});
+    EXPECT_TRUE(grid->selectionModel()->isRowSelected(3));
+    EXPECT_FALSE(grid->selectionModel()->isRowSelected(8));
+    grid->clearSelectedBookmarks();
+    EXPECT_FALSE(grid->selectionModel()->hasSelection());
+}
+
+TEST_F(DataGridTest, OnlyTheUsersColumnResizesAreReported)
+{
+    bind();
+    std::vector<int> resized;
+    bool cancel = false;
+    QObject::connect(grid.get(), &DataGrid::columnResized, [&](int column, bool &c) {
+        resized.push_back(column);
+        c = cancel;
+    });
+    grid->column(0)->setWidth(1500);
+    grid->column(1)->setVisible(false);
+    grid->column(1)->setVisible(true);
+    grid->addColumn(QStringLiteral("Flag"));
+    EXPECT_TRUE(resized.empty());
+
+    // A drag of the handle between columns 0 and 1, by dx pixels.
+    QWidget *header = grid->horizontalHeader()->viewport();
+    const auto drag = [&](int dx) {
+        const QPoint at(grid->horizontalHeader()->sectionViewportPosition(1) - 1, 5);
+        for (auto [type, x, buttons] : {std::tuple{QEvent::MouseButtonPress, 0, 1},
+                                        {QEvent::MouseMove, dx, 1},
+                                        {QEvent::MouseButtonRelease, dx, 0}}) {
+            QMouseEvent event(type, at + QPoint(x, 0), header->mapToGlobal(at + QPoint(x, 0)),
+                              Qt::LeftButton, Qt::MouseButtons(buttons), Qt::NoModifier);
+            QApplication::sendEvent(header, &event);
+        }
+    };
+    drag(30);
+    EXPECT_EQ(resized, std::vector<int>{0});
+    EXPECT_EQ(grid->column(0)->width(), 1500 + 30 * 15);
+
+    cancel = true;
+    drag(-20);
+    EXPECT_EQ(resized.size(), 2u);
+    EXPECT_EQ(grid->column(0)->width(), 1500 + 30 * 15) << "cancelled";
+}
+
+// Binding does no work per row: a large table binds as fast as a small one (a per-row
+// measure would run into the test's time limit).
+TEST_F(DataGridTest, LargeTableBindsAndFollowsTheCursor)
+{
+    RecordSet big;
+    big.appendField(QStringLiteral("Name"), FT::VarWChar, 20);
+    big.open();
+    for (int i = 0; i < 100000; ++i)
+        big.addNew();
+    big.setCurrentRow(50000);
+    grid->setDataSource(&big);
+    QApplication::processEvents();
+    EXPECT_EQ(grid->rowCount(), 100000);
+    EXPECT_EQ(grid->currentIndex().row(), 50000);
+    grid->ensureCurrentVisible();
+    EXPECT_EQ(grid->currentRow() + grid->firstVisibleRow(), 50000);
+    EXPECT_LT(grid->currentRow(), grid->visibleRows());
+    grid->setDataSource(nullptr);
+}
+
+} // namespace

@@ -1,1 +1,129 @@
+#include "platform/PropertyBag.h"
+#include "platform/Services.h"
+
+#include <QSettings>
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
+
+#include <memory>
+#include <ostream>
+
+namespace tabulon::platform {
+inline void PrintTo(const Variant &v, std::ostream *os)
+{
+    *os << v.debugText().toStdString();
+}
+} // namespace tabulon::platform
+
+namespace {
+
+using tabulon::platform::MemoryPropertyBag;
+using tabulon::platform::PropertyBag;
+using tabulon::platform::SettingsPropertyBag;
+using tabulon::platform::Variant;
+
+// One value per type, each with a default of the same type, as the control's properties are.
+const struct
+{
+    const char *key;
+    Variant value;
+    Variant defaultValue;
+} properties[] = {
+    {"PropertyCaption", "Größe", "Property"},
+    {"RowHeight", 300, 225},
+    {"BackColor", -2147483643, 0},
+    {"RecordSelectors", false, true},
+    {"ShowUnits", true, false},
+    {"Fraction", 0.35, 0.5},
+    {"EmptyText", "", "Value"},
+};
+
+void writeAll(PropertyBag &bag)
+{
+    for (const auto &p : properties)
+        bag.writeProperty(QString::fromLatin1(p.key), p.value, p.defaultValue);
+}
+
+void expectAll(const PropertyBag &bag)
+{
+    for (const auto &p : properties)
+        EXPECT_EQ(bag.readProperty(QString::fromLatin1(p.key), p.defaultValue), p.value) << p.key;
+}
+
+TEST(PropertyBag, MemoryKeepsWhatDiffersFromTheDefault)
+{
+    MemoryPropertyBag bag;
+    EXPECT_EQ(bag.readProperty(QStringLiteral("RowHeight"), 225), Variant(225));
+    writeAll(bag);
+    expectAll(bag);
+    EXPECT_EQ(bag.size(), qsizetype(std::size(properties)));
+
+    bag.writeProperty(QStringLiteral("RowHeight"), 225, 225);
+    EXPECT_FALSE(bag.contains(QStringLiteral("RowHeight")));
+    EXPECT_EQ(bag.readProperty(QStringLiteral("RowHeight"), 200), Variant(200));
+    bag.writeProperty(QStringLiteral("Other"), 1, 1);
+    EXPECT_FALSE(bag.contains(QStringLiteral("Other")));
+    bag.writeProperty(QStringLiteral("Other"), 1.0, 1); // another type is another value
+    EXPECT_TRUE(bag.contains(QStringLiteral("Other")));
+}
+
+TEST(PropertyBag, SettingsKeepTypesAcrossAnIniFile)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString file = dir.filePath(QStringLiteral("props.ini"));
+    {
+        QSettings settings(file, QSettings::IniFormat);
+        SettingsPropertyBag bag(settings, QStringLiteral("ctlAttributes"));
+        writeAll(bag);
+        bag.writeProperty(QStringLiteral("Gone"), 5, 0);
+        bag.writeProperty(QStringLiteral("Gone"), 0, 0); // back to the default: removed
+        bag.writeProperty(QStringLiteral("Nothing"), Variant::null(), 0);
+        expectAll(bag);
+    }
+    QSettings settings(file, QSettings::IniFormat);
+    EXPECT_TRUE(settings.contains(QStringLiteral("ctlAttributes/RowHeight")));
+    EXPECT_FALSE(settings.contains(QStringLiteral("ctlAttributes/Gone")));
+    EXPECT_FALSE(settings.contains(QStringLiteral("RowHeight")));
+
+    const SettingsPropertyBag bag(settings, QStringLiteral("ctlAttributes"));
+    expectAll(bag); // the file gives texts back; the defaults' types restore the values
+    EXPECT_EQ(bag.readProperty(QStringLiteral("Gone"), 7), Variant(7));
+    EXPECT_EQ(bag.readProperty(QStringLiteral("Nothing"), 7), Variant(7));
+    // A stored text that does not fit the default's type is handed back as it is.
+    EXPECT_EQ(bag.readProperty(QStringLiteral("PropertyCaption"), 1), Variant("Größe"));
+
+    const SettingsPropertyBag ungrouped(settings);
+    EXPECT_EQ(ungrouped.readProperty(QStringLiteral("RowHeight"), 225), Variant(225));
+}
+
+TEST(Services, DefaultInstanceAndFileSystem)
+{
+    using tabulon::platform::QtServices;
+    using tabulon::platform::Services;
+    QtServices replacement;
+    Services &fallback = Services::instance();
+    Services::setInstance(&replacement);
+    EXPECT_EQ(&Services::instance(), &replacement);
+    Services::setInstance(nullptr);
+    EXPECT_EQ(&Services::instance(), &fallback);
+
+    const std::unique_ptr<tabulon::platform::FileSystem> fs = fallback.createFileSystem();
+    const struct
+    {
+        const char *path, *parent;
+    } cases[] = {
+        {"/data/plant/file.txt", "/data/plant"},
+        {"relative/file.txt", "relative"},
+        {"file.txt", ""},
+        {"", ""},
+        {"./file.txt", "."},
+        {"/file.txt", "/"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(fs->parentFolderName(QString::fromLatin1(c.path)), QString::fromLatin1(c.parent))
+            << c.path;
+}
+
+} // namespace

@@ -1,0 +1,169 @@
+// The attribute table: the control's in-memory copy of the source, one row per visible
+// attribute, and the grid's data source.
+
+#include "control/ctlAttributes_p.h"
+
+#include "platform/DataGrid.h"
+#include "platform/Error.h"
+#include "platform/NumberText.h"
+
+namespace tabulon {
+
+using platform::RecordSet;
+using platform::Variant;
+
+namespace {
+
+// Field names, in the order the table appends them.
+const QString kName = QStringLiteral("Name");
+const QString kDisplayName = QStringLiteral("DisplayName");
+const QString kDataType = QStringLiteral("DataType");
+const QString kUnitsType = QStringLiteral("UnitsType");
+const QString kDisplayUnits = QStringLiteral("DisplayUnits");
+const QString kVisible = QStringLiteral("Visible");
+const QString kEditable = QStringLiteral("Editable");
+const QString kRawValue = QStringLiteral("RawValue");
+const QString kValue = QStringLiteral("Value");
+const QString kAllowableValues = QStringLiteral("AllowableValues");
+const QString kValueSet = QStringLiteral("ValueSet");
+const QString kExpression = QStringLiteral("Expression");
+
+constexpr int kTextSize = 255;
+
+// The data-type code as the table stores it: its decimal text. The four codes in use are
+// shared strings, so that a large load does not allocate one per row.
+QString dataTypeText(std::int32_t code)
+{
+    static const QString known[] = {QStringLiteral("1"), QStringLiteral("2"),
+                                    QStringLiteral("3"), QStringLiteral("4")};
+    return code >= 1 && code <= 4 ? known[code - 1] : QString::number(code);
+}
+
+} // namespace
+
+void ctlAttributesPrivate::CreateAttributeTable()
+{
+    auto rs = std::make_unique<RecordSet>();
+    rs->setCursorLocation(RecordSet::CursorLocation::Client);
+    rs->setCursorType(RecordSet::CursorType::Static);
+    using T = RecordSet::FieldType;
+    rs->appendField(kName, T::VarWChar, kTextSize);
+    rs->appendField(kDisplayName, T::VarWChar, kTextSize);
+    rs->appendField(kDataType, T::VarWChar, kTextSize);
+    rs->appendField(kUnitsType, T::VarWChar, kTextSize);
+    rs->appendField(kDisplayUnits, T::VarWChar, kTextSize);
+    rs->appendField(kVisible, T::Boolean);
+    rs->appendField(kEditable, T::Boolean);
+    rs->appendField(kRawValue, T::Variant);
+    rs->appendField(kValue, T::Variant);
+    rs->appendField(kAllowableValues, T::VarWChar, kTextSize);
+    rs->appendField(kValueSet, T::Boolean);
+    rs->appendField(kExpression, T::Boolean);
+    rs->open();
+    rs->connectFieldChangeComplete(
+        [this](int count, std::span<const RecordSet::ChangedField> fields, RecordSet &table) {
+            m_rs_FieldChangeComplete(count, fields, table);
+        });
+    // The grid may still be bound to the old table; it is rebound by the load.
+    grdEdit->setDataSource(nullptr);
+    m_rs = std::move(rs);
+}
+
+void ctlAttributesPrivate::LoadAttributeRows(const AttributeCollection &Atts)
+{
+    if (m_displayOrder == ctlAttributes::eGDOInsertion) {
+        const std::int32_t n = Atts.count();
+        for (std::int32_t i = 0; i < n; ++i)
+            AddAttributeRow(*Atts.item(i));
+    } else {
+        Atts.forEach([this](Attribute &attribute) { AddAttributeRow(attribute); });
+    }
+
+    // Stand before the first row; an empty table has no row to stand on and is left as is.
+    if (m_rs->recordCount() > 0) {
+        m_rs->moveFirst();
+        m_rs->movePrevious();
+    }
+
+    grdEdit->clearSelCols();
+    grdEdit->setDataSource(m_rs.get());
+
+    for (int i = 0; i < grdEdit->columnCount(); ++i)
+        grdEdit->column(i)->setVisible(false);
+    m_colProperty = grdEdit->columnByField(kDisplayName);
+    m_colValue = grdEdit->columnByField(kValue);
+    m_colProperty->setVisible(true);
+    m_colValue->setVisible(true);
+    m_colProperty->setLocked(true);
+
+    FitValueColumn(m_colProperty);
+
+    grdEdit->scroll(0, -m_rs->recordCount());
+}
+
+void ctlAttributesPrivate::AddAttributeRow(const Attribute &attribute)
+{
+    if (!attribute.isVisible())
+        return;
+    m_rs->addNew();
+    m_rs->setValue(kName, attribute.name());
+    m_rs->setValue(kDisplayName, attribute.displayName());
+    m_rs->setValue(kDataType, dataTypeText(attribute.dataType()));
+    const QString units = attribute.unitsText();
+    m_rs->setValue(kUnitsType, units);
+    m_rs->setValue(kDisplayUnits, units);
+    m_rs->setValue(kVisible, attribute.isVisible());
+    m_rs->setValue(kEditable, attribute.isEditable());
+    RefreshRowDisplay(attribute);
+    m_rs->setValue(kAllowableValues, attribute.allowableValues());
+    m_rs->setValue(kValueSet, attribute.isValueSet());
+    m_rs->setValue(kExpression, attribute.isExpression());
+    m_rs->updateBatch();
+}
+
+void ctlAttributesPrivate::RefreshRowDisplay(const Attribute &attribute)
+{
+    m_rs->setValue(kRawValue, attribute.rawValue());
+
+    const std::int32_t dataType = attribute.dataType();
+    if (dataType == adtBoolean) {
+        m_rs->setValue(kValue, attribute.value().toBool() ? QStringLiteral("True")
+                                                          : QStringLiteral("False"));
+        return;
+    }
+
+    const Variant x = AttributeDisplayValue(attribute);
+    if (attribute.enumerationCount() > 0) {
+        const QString text = attribute.displayText(x.toText());
+        m_rs->setValue(kValue, text.isEmpty() ? x : Variant(text));
+        return;
+    }
+    if (attribute.unitsCode() == 16 || dataType != adtReal || !m_bShowUnits) {
+        m_rs->setValue(kValue, x);
+        return;
+    }
+    // A number is taken as it is; only text is read by the number rule, which knows "." alone
+    // and would cut a number's own text at a decimal comma.
+    const double number = x.isNumber() ? x.toDouble() : platform::readNumber(x.toText());
+    m_rs->setValue(kValue, platform::numberToText(number) + QLatin1Char(' ') +
+                               m_rs->value(kDisplayUnits).toText());
+}
+
+Variant ctlAttributesPrivate::AttributeDisplayValue(const Attribute &attribute)
+{
+    try {
+        return attribute.evaluatedValue();
+    } catch (const std::exception &e) {
+        return platform::describe(e);
+    }
+}
+
+void ctlAttributesPrivate::m_rs_FieldChangeComplete(int, std::span<const RecordSet::ChangedField>,
+                                                    RecordSet &)
+{
+    if (m_bUpdating)
+        return;
+    // Write-back of edits comes with the value-display work.
+}
+
+} // namespace tabulon

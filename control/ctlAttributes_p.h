@@ -1,0 +1,71 @@
+#pragma once
+
+// Private part of ctlAttributes, shared by the control's source files and its tests. Not
+// installed; not part of the API.
+
+#include "control/ctlAttributes.h"
+#include "platform/RecordSet.h"
+#include "platform/Services.h"
+#include "platform/Variant.h"
+
+#include <QString>
+
+#include <memory>
+#include <span>
+
+class QListWidget;
+
+namespace tabulon {
+
+namespace platform {
+class DataGridColumn;
+}
+
+class TABULON_EXPORT ctlAttributesPrivate
+{
+public:
+    explicit ctlAttributesPrivate(ctlAttributes *q, platform::Services *services);
+    ~ctlAttributesPrivate();
+    static ctlAttributesPrivate *get(ctlAttributes *control) { return control->d.get(); }
+
+    // Creation: takes the grid's two columns, measures the scroll bar. Any failure is shown in
+    // a message box and the remaining steps are skipped; the control still comes into being.
+    void Initialize();
+
+    // The attribute table.
+    void CreateAttributeTable();
+    void LoadAttributeRows(const AttributeCollection &Atts);
+    void AddAttributeRow(const Attribute &attribute);
+    void RefreshRowDisplay(const Attribute &attribute);
+    static platform::Variant AttributeDisplayValue(const Attribute &attribute);
+
+    // Layout: sizes the column other than `column` to take the rest of the grid's width.
+    void FitValueColumn(platform::DataGridColumn *column);
+
+    // The attribute table's field-change notification.
+    void m_rs_FieldChangeComplete(int count,
+                                  std::span<const platform::RecordSet::ChangedField> fields,
+                                  platform::RecordSet &rs);
+
+    ctlAttributes *const q;
+    platform::Services *const m_services;
+
+    platform::DataGrid *grdEdit = nullptr;
+    QListWidget *lstEdit = nullptr;
+
+    std::shared_ptr<AttributeCollection> m_Atts;
+    std::unique_ptr<platform::RecordSet> m_rs;
+    std::unique_ptr<platform::FileSystem> m_fso;
+    platform::DataGridColumn *m_colProperty = nullptr;
+    platform::DataGridColumn *m_colValue = nullptr;
+
+    ctlAttributes::GridDisplayOrder m_displayOrder = ctlAttributes::eGDODefault;
+    bool m_bShowUnits = false;
+    bool m_bUpdating = false;
+    int m_lScrollBarWidth = 0;      // twips
+    float m_sngPropFraction = 0.5f; // share of the usable width given to the property column
+    float m_sngRightMargin = 0;     // twips kept free right of the value column
+    float m_sngSelectorWidth = 0;   // twips allowed for the record selectors
+};
+
+} // namespace tabulon

@@ -1,0 +1,107 @@
+#include "DemoWindow.h"
+
+#include "control/ctlAttributes.h"
+#include "platform/PropertyBag.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QSettings>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTime>
+#include <QToolBar>
+
+using tabulon::ctlAttributes;
+
+namespace {
+const QString kGroup = QStringLiteral("editor");
+}
+
+DemoWindow::DemoWindow(std::shared_ptr<tabulon::AttributeCollection> object,
+                       const QString &origin, QSettings &settings)
+    : m_settings(settings), m_object(std::move(object))
+{
+    setWindowTitle(QStringLiteral("Tabulon demo: %1").arg(origin));
+
+    auto *splitter = new QSplitter(Qt::Vertical, this);
+    m_editor = new ctlAttributes(splitter);
+    m_log = new QPlainTextEdit(splitter);
+    m_log->setReadOnly(true);
+    m_log->setPlaceholderText(QStringLiteral("Changes reported by the editor appear here."));
+    splitter->setStretchFactor(0, 3);
+    splitter->setStretchFactor(1, 1);
+    setCentralWidget(splitter);
+
+    // Design-time properties: the ones saved by the last run, or this host's own defaults.
+    if (m_settings.childGroups().contains(kGroup)) {
+        tabulon::platform::SettingsPropertyBag bag(m_settings, kGroup);
+        m_editor->ReadProperties(bag);
+    } else {
+        m_editor->InitProperties();
+        m_editor->setPropertyCaption(QStringLiteral("Property"));
+        m_editor->setValueCaption(QStringLiteral("Value"));
+        m_editor->setShowUnits(true);
+    }
+
+    auto *bar = addToolBar(QStringLiteral("Options"));
+    bar->setMovable(false);
+    auto addToggle = [&](const QString &text, bool on, auto apply) {
+        auto *box = new QCheckBox(text, bar);
+        box->setChecked(on);
+        connect(box, &QCheckBox::toggled, this, apply);
+        bar->addWidget(box);
+    };
+    addToggle(QStringLiteral("Show units"), m_editor->ShowUnits(), [this](bool on) {
+        m_editor->setShowUnits(on);
+        m_editor->setDataSource(m_object); // units show at the next display
+    });
+    addToggle(QStringLiteral("Record selectors"), m_editor->RecordSelectors(),
+              [this](bool on) { m_editor->setRecordSelectors(on); });
+    addToggle(QStringLiteral("Position order"),
+              m_editor->DisplayOrder() == ctlAttributes::eGDOInsertion, [this](bool on) {
+                  m_editor->setDisplayOrder(on ? ctlAttributes::eGDOInsertion
+                                               : ctlAttributes::eGDODefault);
+              });
+
+    connect(m_editor, &ctlAttributes::AttributeChange, this, [this](const QString &name) {
+        QString value;
+        try {
+            value = m_object->itemByKey(name)->value().toText();
+        } catch (const std::exception &e) {
+            value = QStringLiteral("(unreadable: %1)").arg(QString::fromUtf8(e.what()));
+        }
+        log(QStringLiteral("AttributeChange  %1 = %2").arg(name, value));
+    });
+    connect(m_editor, &ctlAttributes::SelectionChange, this,
+            [this] { log(QStringLiteral("SelectionChange")); });
+    connect(m_editor, &ctlAttributes::propertyChanged, this, [this](const QString &key) {
+        statusBar()->showMessage(QStringLiteral("%1 changed").arg(key), 3000);
+    });
+
+    m_editor->setDataSource(m_object);
+    statusBar()->showMessage(
+        QStringLiteral("%1 attributes from %2").arg(m_object->count()).arg(origin));
+    resize(560, 620);
+}
+
+DemoWindow::~DemoWindow() = default;
+
+void DemoWindow::log(const QString &line)
+{
+    m_log->appendPlainText(QTime::currentTime().toString(QStringLiteral("HH:mm:ss  ")) + line);
+}
+
+void DemoWindow::saveProperties()
+{
+    tabulon::platform::SettingsPropertyBag bag(m_settings, kGroup);
+    m_editor->WriteProperties(bag);
+    m_settings.sync();
+}
+
+void DemoWindow::closeEvent(QCloseEvent *event)
+{
+    saveProperties();
+    QMainWindow::closeEvent(event);
+}

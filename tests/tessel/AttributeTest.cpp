@@ -1,0 +1,197 @@
+#include "tessel/Attribute.h"
+#include "tessel/ErrorNumbers.h"
+#include "tessel/Units.h"
+
+#include "TesselTest.h"
+
+#include <optional>
+
+namespace {
+
+using namespace tessel;
+using tabulon::platform::Error;
+using tabulon::platform::Variant;
+
+struct Constraints
+{
+    std::optional<double> minimum = {};
+    std::optional<double> maximum = {};
+    std::optional<std::int32_t> maxLength = {};
+};
+
+Attribute make(std::int32_t type, Constraints c = {})
+{
+    Attribute a(QStringLiteral("A"), type);
+    a.setMinimum(c.minimum);
+    a.setMaximum(c.maximum);
+    a.setMaxLength(c.maxLength);
+    return a;
+}
+
+TEST(TesselAttribute, SetValueConvertsToTheDataType)
+{
+    const struct
+    {
+        std::int32_t type;
+        Variant input, stored;
+    } cases[] = {
+        {1, 12, "12"},   {1, true, "True"}, {2, "12", 12},     {2, 2.5, 2},         {2, 3.5, 4},
+        {3, "2.5", 2.5}, {3, 3, 3.0},       {4, "True", true}, {4, "false", false}, {4, 0, false},
+    };
+    for (const auto &c : cases) {
+        Attribute a = make(c.type);
+        EXPECT_FALSE(a.isValueSet());
+        a.setValue(c.input);
+        EXPECT_EQ(a.value(), c.stored) << c.input.debugText().toStdString();
+        EXPECT_EQ(a.rawValue(), c.stored);
+        EXPECT_TRUE(a.isValueSet());
+    }
+}
+
+TEST(TesselAttribute, ValidationAndRejectedValuesKeepTheOldValue)
+{
+    const struct
+    {
+        std::int32_t type;
+        Constraints limits;
+        Variant candidate;
+        int number; // 0: accepted
+        const char *reason;
+    } cases[] = {
+        {2, {}, "abc", Error::TypeMismatch, "\"abc\" is not a valid integer"},
+        {2, {}, 3e9, Error::Overflow, "3000000000 is out of the range of an integer"},
+        {3, {}, "x", Error::TypeMismatch, "\"x\" is not a valid real number"},
+        {4, {}, "maybe", Error::TypeMismatch, "\"maybe\" is not a valid boolean"},
+        {1, {}, Variant::null(), Error::InvalidUseOfNull, "a null value is not a valid text"},
+        {2, {1, 10}, 11, ValueRejected, "11 is above the maximum 10"},
+        {2, {1, 10}, 10, 0, ""},
+        {2, {1, 10}, 0.4, ValueRejected, "0 is below the minimum 1"},
+        {3, {-0.5, {}}, -0.75, ValueRejected, "-0.75 is below the minimum -0.5"},
+        {3, {{}, 2.5}, "2.5", 0, ""},
+        {1, {{}, {}, 3}, "abcd", ValueRejected, "\"abcd\" is longer than 3 characters"},
+        {1, {{}, {}, 3}, "abc", 0, ""},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.candidate.debugText().toStdString());
+        Attribute a = make(c.type, c.limits);
+        const Variant before = a.value();
+        EXPECT_EQ(a.validate(c.candidate), c.number == 0);
+        EXPECT_EQ(a.rejectionReason(c.candidate), QString::fromUtf8(c.reason));
+        if (c.number == 0) continue;
+        test::expectError([&] { a.setValue(c.candidate); }, c.number,
+                          QStringLiteral("Invalid value for attribute \"A\": %1.").arg(c.reason));
+        EXPECT_EQ(a.value(), before);
+        EXPECT_FALSE(a.isValueSet());
+    }
+}
+
+TEST(TesselAttribute, ValueInUnits)
+{
+    const struct
+    {
+        std::int32_t type;
+        const char *units;
+        Variant value;
+        UnitCode requested;
+        Variant expected;
+        UnitCode used;
+    } cases[] = {
+        {3, "mm", 25.4, Inch, 1.0, Inch},
+        {3, "mm", 25.4, Millimetre, 25.4, Millimetre},
+        {3, "mm", 25.4, Kilogram, 25.4, Millimetre},
+        {3, "mm", 25.4, NoUnit, 25.4, Millimetre},
+        {3, "mm", 25.4, 99, 25.4, Millimetre},
+        {3, "C", 100.0, Fahrenheit, 212.0, Fahrenheit},
+        {3, "", 7.5, Millimetre, 7.5, NoUnit},
+        {3, "FILE", 7.5, Millimetre, 7.5, NoUnit},
+        {2, "mm", 5, Inch, 5, Millimetre},
+        {1, "kg", "heavy", Gram, "heavy", Kilogram},
+    };
+    for (const auto &c : cases) {
+        Attribute a(QStringLiteral("A"), c.type);
+        a.setUnitsText(QString::fromUtf8(c.units));
+        a.setValue(c.value);
+        UnitCode used = -1;
+        const Variant v = a.valueInUnits(c.requested, used);
+        EXPECT_EQ(used, c.used) << c.units << " -> " << c.requested;
+        EXPECT_EQ(v.type(), c.expected.type());
+        EXPECT_DOUBLE_EQ(v.isNumber() ? v.toDouble() : 0,
+                         c.expected.isNumber() ? c.expected.toDouble() : 0);
+    }
+}
+
+TEST(TesselAttribute, SetValueInUnits)
+{
+    Attribute a(QStringLiteral("Length"), 3);
+    a.setUnitsText(QStringLiteral("mm"));
+    a.setMaximum(1000);
+    a.setValueInUnits(Inch, 2);
+    EXPECT_DOUBLE_EQ(a.value().toDouble(), 50.8);
+    a.setValueInUnits(Millimetre, 12.5);
+    EXPECT_EQ(a.value(), Variant(12.5));
+    test::expectError([&] { a.setValueInUnits(Kilogram, 1); }, UnitMismatch,
+                      "Cannot convert from \"kg\" to \"mm\" for attribute \"Length\".");
+    test::expectError([&] { a.setValueInUnits(NoUnit, 1); }, UnitMismatch,
+                      "Cannot convert from no unit to \"mm\" for attribute \"Length\".");
+    test::expectError([&] { a.setValueInUnits(Metre, 1.5); }, ValueRejected,
+                      "Invalid value for attribute \"Length\": 1500 is above the maximum 1000.");
+    EXPECT_EQ(a.value(), Variant(12.5));
+
+    Attribute plain(QStringLiteral("Ratio"), 3);
+    plain.setValueInUnits(NoUnit, 0.25);
+    EXPECT_EQ(plain.value(), Variant(0.25));
+}
+
+TEST(TesselAttribute, Enumeration)
+{
+    Attribute a(QStringLiteral("Colour"));
+    EXPECT_EQ(a.enumerationCount(), 0);
+    a.setEnumeration({{"r", "Red"}, {"g", "Green"}});
+    EXPECT_EQ(a.enumerationCount(), 2);
+    EXPECT_EQ(a.enumerationValue(1), "g");
+    EXPECT_EQ(a.enumerationDisplayText(0), "Red");
+    EXPECT_EQ(a.displayText("g"), "Green");
+    EXPECT_EQ(a.displayText("Green"), "");
+    for (int bad : {-1, 2})
+        test::expectError([&] { a.enumerationDisplayText(bad); }, Error::InvalidProcedureCall,
+                          QStringLiteral("Enumeration index %1 is out of range for attribute "
+                                         "\"Colour\", which has 2 entries.")
+                              .arg(bad));
+}
+
+TEST(TesselAttribute, TypeAndExpressionSwitchesConvertTheValue)
+{
+    Attribute a(QStringLiteral("A"), 3);
+    a.setValue(2.5);
+    a.setDataType(1);
+    EXPECT_EQ(a.value(), Variant("2.5"));
+    a.setValue("pump");
+    a.setDataType(2); // "pump" is no integer: the empty value
+    EXPECT_EQ(a.value(), Variant(0));
+    test::expectError([&] { a.setDataType(7); }, Error::InvalidProcedureCall,
+                      "Data type 7 is not 1 (text), 2 (integer), 3 (real) or 4 (boolean).");
+
+    a.setValue(42);
+    a.setExpression(true);
+    EXPECT_EQ(a.rawValue(), Variant("42"));
+    EXPECT_EQ(a.value(), Variant(42));
+    a.setValueInUnits(NoUnit, 1.5);
+    EXPECT_EQ(a.rawValue(), Variant("1.5"));
+    a.setExpression(false);
+    EXPECT_EQ(a.value(), Variant(2));
+}
+
+TEST(TesselAttribute, CopyIsIndependentAndSmall)
+{
+    Attribute a(QStringLiteral("A"), 1);
+    a.setEnumeration({{"x", "X"}});
+    Attribute b(a);
+    b.setEnumeration({});
+    b.setValue("changed");
+    EXPECT_EQ(a.enumerationCount(), 1);
+    EXPECT_EQ(a.value(), Variant(""));
+    // Stored 100,000 times in a large object: keep constraints and enumerations out of line.
+    EXPECT_LE(sizeof(Attribute), 176u);
+}
+
+} // namespace

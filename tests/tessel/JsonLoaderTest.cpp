@@ -1,0 +1,152 @@
+#include "tessel/JsonLoader.h"
+#include "tessel/Units.h"
+
+#include "TesselTest.h"
+
+#include <QSet>
+
+namespace {
+
+using namespace tessel;
+using tabulon::platform::Error;
+using tabulon::platform::Variant;
+
+QByteArray one(const char *attribute)
+{
+    return QByteArray("{\"attributes\": [") + attribute + "]}";
+}
+
+TEST(TesselJsonLoader, ReportsWhereAndWhat)
+{
+    const struct
+    {
+        QByteArray json;
+        const char *description;
+    } cases[] = {
+        {"{\n  \"attributes\": [\n    {\"name\" \"A\"}\n  ]\n}",
+         "demo.json:3:14: missing name separator"},
+        // Columns count characters: the two bytes of the umlaut are one column.
+        {"{\"attributes\": [\n  {\"name\": \"Geh\u00e4use\", \"dataType\": tru}]}",
+         "demo.json:2:39: illegal value"},
+        {"{\"attributes\": [1 2]}", "demo.json:1:20: missing value separator"},
+        {"{\n  \"attributes\": [\n    {\"name\": \"Pump \u00e9\u00e9\n",
+         "demo.json:4:1: unterminated string"},
+        {"[]", "demo.json: must be an object with an \"attributes\" array"},
+        {"{\"name\": \"Pump\"}", "demo.json: \"attributes\" is missing"},
+        {"{\"attributes\": {}}", "demo.json: attributes: must be an array, got an object"},
+        {"{\"attributes\": [], \"colour\": 1}", "demo.json: colour: unknown key"},
+        {one("7"), "demo.json: attributes[0]: must be an object, got 7"},
+        {one("{}"), "demo.json: attributes[0]: \"name\" is missing"},
+        {one("{\"name\": \"\"}"), "demo.json: attributes[0].name: must not be empty"},
+        {one("{\"name\": 5}"), "demo.json: attributes[0].name: must be a text, got 5"},
+        {one("{\"name\": \"A\", \"minimun\": 1}"), "demo.json: attributes[0].minimun: unknown key"},
+        {one("{\"name\": \"A\", \"dataType\": 7}"),
+         "demo.json: attributes[0].dataType: must be 1, 2, 3 or 4, got 7"},
+        {one("{\"name\": \"A\", \"dataType\": \"3\"}"),
+         "demo.json: attributes[0].dataType: must be 1, 2, 3 or 4, got \"3\""},
+        {one("{\"name\": \"A\", \"visible\": \"yes\"}"),
+         "demo.json: attributes[0].visible: must be true or false, got \"yes\""},
+        {one("{\"name\": \"A\", \"position\": 1.5}"),
+         "demo.json: attributes[0].position: must be a whole number, got 1.5"},
+        {one("{\"name\": \"A\", \"dataType\": 2, \"value\": \"ten\"}"),
+         "demo.json: attributes[0].value: \"ten\" is not a valid integer"},
+        {one("{\"name\": \"A\", \"dataType\": 2, \"value\": 2.5}"),
+         "demo.json: attributes[0].value: must be a whole number, got 2.5"},
+        {one("{\"name\": \"A\", \"dataType\": 3, \"maximum\": 10, \"value\": 12}"),
+         "demo.json: attributes[0].value: 12 is above the maximum 10"},
+        {one("{\"name\": \"A\", \"dataType\": 3, \"minimum\": 10, \"maximum\": 5}"),
+         "demo.json: attributes[0].maximum: must not be below the minimum 10, got 5"},
+        {one("{\"name\": \"A\", \"minimum\": 1}"),
+         "demo.json: attributes[0].minimum: applies only to integer and real attributes"},
+        {one("{\"name\": \"A\", \"dataType\": 3, \"maxLength\": 4}"),
+         "demo.json: attributes[0].maxLength: applies only to text attributes"},
+        {one("{\"name\": \"A\", \"maxLength\": -1}"),
+         "demo.json: attributes[0].maxLength: must be a whole number of 0 or more, got -1"},
+        {one("{\"name\": \"A\", \"expression\": true, \"value\": 5}"),
+         "demo.json: attributes[0].value: must be the text of the expression, got 5"},
+        {one("{\"name\": \"A\", \"value\": [1]}"),
+         "demo.json: attributes[0].value: must be a text, number or boolean, got an array"},
+        {one("{\"name\": \"A\", \"enumeration\": [{\"value\": \"a\"}, {\"text\": \"B\"}]}"),
+         "demo.json: attributes[0].enumeration[1]: \"value\" is missing"},
+        {one("{\"name\": \"A\", \"enumeration\": [{\"value\": \"a\", \"label\": \"B\"}]}"),
+         "demo.json: attributes[0].enumeration[0].label: unknown key"},
+        {one("{\"name\": \"A\", \"dataType\": 2, \"enumeration\": [{\"value\": \"x\"}]}"),
+         "demo.json: attributes[0].enumeration[0].value: \"x\" is not a valid integer"},
+        {"{\"attributes\": [{\"name\": \"A\"},\n {\"name\": \"B\", \"units\": 3}]}",
+         "demo.json: attributes[1].units: must be a text, got 3"},
+    };
+    for (const auto &c : cases)
+        test::expectError([&] { parseCollection(c.json, "demo.json"); }, BadObjectFile,
+                          c.description);
+    test::expectError([] { loadCollection("/nonexistent/demo.json"); }, BadObjectFile,
+                      "/nonexistent/demo.json: cannot be read: No such file or directory");
+}
+
+TEST(TesselJsonLoader, DefaultsAndDerivedAllowableValues)
+{
+    const auto c = parseCollection(R"({"name": "Bracket", "attributes": [
+        {"name": "A"},
+        {"name": "Len", "dataType": 3, "units": "mm", "minimum": 1, "maximum": 9.5, "value": 2},
+        {"name": "Code", "maxLength": 8, "allowableValues": "letters", "valueSet": false,
+         "value": "AB"},
+        {"name": "Grade", "dataType": 2, "value": 2,
+         "enumeration": [{"value": 1, "text": "Fine"}, {"value": "2"}]}
+    ]})",
+                                   "bracket.json");
+    EXPECT_EQ(c->name(), "Bracket");
+    const auto a = c->attribute("A");
+    EXPECT_EQ(a->displayName(), "A");
+    EXPECT_EQ(a->dataType(), 1);
+    EXPECT_EQ(a->value(), Variant(""));
+    EXPECT_TRUE(a->isVisible() && a->isEditable());
+    EXPECT_FALSE(a->isValueSet() || a->isExpression());
+    EXPECT_EQ(a->unitsCode(), NoUnit);
+
+    const QString allowable[] = {"", "1 to 9.5 mm", "letters", "enumeration: Fine, 2"};
+    const bool valueSet[] = {false, true, false, true};
+    for (int i = 0; i < c->count(); ++i) {
+        EXPECT_EQ(c->item(i)->allowableValues(), allowable[i]);
+        EXPECT_EQ(c->item(i)->isValueSet(), valueSet[i]) << i;
+    }
+    EXPECT_EQ(c->attribute("Len")->value(), Variant(2.0));
+    EXPECT_EQ(c->attribute("Grade")->enumerationValue(0), "1");
+    EXPECT_EQ(c->attribute("Grade")->displayText("2"), "2");
+}
+
+TEST(TesselJsonLoader, DefaultObjectHasEveryRowKind)
+{
+    const auto c = defaultCollection();
+    QSet<QString> kinds;
+    QStringList enumerated;
+    c->forEach([&](tabulon::Attribute &a) {
+        enumerated.append(a.name());
+        kinds.insert(QStringLiteral("type %1").arg(a.dataType()));
+        if (a.unitsCode() != NoUnit)
+            kinds.insert(QStringLiteral("quantity %1").arg(int(quantity(a.unitsCode()))));
+        kinds.insert(a.unitsText());
+        if (a.allowableValues().contains("enumeration") && a.enumerationCount() > 0)
+            kinds.insert("list");
+        if (a.isExpression()) kinds.insert("expression");
+        if (!a.isVisible()) kinds.insert("hidden");
+        if (!a.isEditable()) kinds.insert("read-only");
+        if (a.name().startsWith("BYF-") && a.dataType() == 1 && a.isVisible())
+            kinds.insert(a.name());
+        if (!a.isExpression()) {
+            EXPECT_TRUE(a.validate(a.value())) << a.name().toStdString();
+        }
+    });
+    for (const char *kind :
+         {"type 1", "type 2", "type 3", "type 4", "quantity 1", "quantity 2", "quantity 3",
+          "quantity 4", "FILE", "FOLDER", "BYF", "list", "expression", "hidden", "read-only",
+          "BYF-URL", "BYF-PLANT", "BYF-SIGNATURE"})
+        EXPECT_TRUE(kinds.contains(kind)) << kind;
+
+    QStringList positioned;
+    for (int i = 0; i < c->count(); ++i)
+        positioned.append(c->item(i)->name());
+    EXPECT_NE(positioned, enumerated);
+    EXPECT_EQ(c->attribute("OverallLength")->value(), Variant(460.5));
+    EXPECT_NE(defaultCollection(), c); // a new copy every time
+}
+
+} // namespace

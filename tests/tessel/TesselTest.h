@@ -1,0 +1,40 @@
+#pragma once
+
+#include "platform/Error.h"
+#include "platform/Variant.h"
+
+#include <QString>
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+namespace tabulon::platform {
+inline void PrintTo(const Variant &v, std::ostream *os)
+{
+    *os << v.debugText().toStdString();
+}
+} // namespace tabulon::platform
+
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+QT_END_NAMESPACE
+
+namespace tessel::test {
+
+// Checks that f throws platform::Error with this number and exactly this description.
+template <typename F> void expectError(F &&f, int number, const QString &description)
+{
+    try {
+        f();
+        ADD_FAILURE() << "no error; expected " << description.toStdString();
+    } catch (const tabulon::platform::Error &e) {
+        EXPECT_EQ(e.number(), number) << e.description().toStdString();
+        EXPECT_EQ(e.description(), description);
+    }
+}
+
+} // namespace tessel::test
