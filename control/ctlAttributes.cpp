@@ -78,6 +78,8 @@ ctlAttributes::ctlAttributes(QWidget *parent, platform::Services *services)
     d->grdEdit->addColumn(QStringLiteral("DisplayName"));
     d->grdEdit->addColumn(QStringLiteral("Value"));
     d->grdEdit->move(0, 0);
+    // The control sizes the two columns to the grid's width itself.
+    d->grdEdit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     // The grid's two columns are the property and value columns from the start; Initialize
     // takes them again, but a failed Initialize must not leave the control without them.
     d->m_colProperty = d->grdEdit->column(0);

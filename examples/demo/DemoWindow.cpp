@@ -32,6 +32,7 @@ DemoWindow::DemoWindow(std::shared_ptr<tabulon::AttributeCollection> object,
     m_log->setPlaceholderText(QStringLiteral("Changes reported by the editor appear here."));
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 1);
+    splitter->setSizes({430, 130});
     setCentralWidget(splitter);
 
     // Design-time properties: the ones saved by the last run, or this host's own defaults.
