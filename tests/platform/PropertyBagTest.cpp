@@ -9,12 +9,7 @@
 #include <memory>
 #include <ostream>
 
-namespace tabulon::platform {
-inline void PrintTo(const Variant &v, std::ostream *os)
-{
-    *os << v.debugText().toStdString();
-}
-} // namespace tabulon::platform
+#include "tests/support/Printers.h"
 
 namespace {
 

@@ -8,12 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace tabulon::platform {
-inline void PrintTo(const Variant &v, std::ostream *os)
-{
-    *os << v.debugText().toStdString();
-}
-} // namespace tabulon::platform
+#include "tests/support/Printers.h"
 
 namespace {
 

@@ -9,12 +9,7 @@
 
 #include <ostream>
 
-namespace tabulon::platform {
-inline void PrintTo(const Variant &v, std::ostream *os)
-{
-    *os << v.debugText().toStdString();
-}
-} // namespace tabulon::platform
+#include "tests/support/Printers.h"
 
 QT_BEGIN_NAMESPACE
 inline void PrintTo(const QString &s, std::ostream *os)
