@@ -158,12 +158,4 @@ Variant ctlAttributesPrivate::AttributeDisplayValue(const Attribute &attribute)
     }
 }
 
-void ctlAttributesPrivate::m_rs_FieldChangeComplete(int, std::span<const RecordSet::ChangedField>,
-                                                    RecordSet &)
-{
-    if (m_bUpdating)
-        return;
-    // Write-back of edits comes with the value-display work.
-}
-
 } // namespace tabulon

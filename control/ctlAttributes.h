@@ -2,6 +2,7 @@
 
 #include "control/AttributeSource.h"
 #include "platform/Export.h"
+#include "platform/Variant.h"
 
 #include <QColor>
 #include <QString>
@@ -86,6 +87,16 @@ public:
     // Lays out the grid and its two columns for the control's current size. Called on every
     // resize; hosts rarely need it.
     void Resize();
+
+    // Sets an attribute's value and redisplays its row; the row's writes are handled as edits,
+    // so the shown text is validated, written back and reported. Index is passed to the
+    // source's lookup unchanged. Reports nothing and always returns an empty variant.
+    platform::Variant SetAttributeValue(const platform::Variant &Index,
+                                        const platform::Variant &Value);
+    // Shows an attribute's row in other display units. Reports nothing and always returns an
+    // empty variant.
+    platform::Variant SetAttributeDisplayUnits(const platform::Variant &Index,
+                                               const QString &DisplayUnits);
 
     // The facilities this instance uses.
     platform::Services &services() const;

@@ -42,6 +42,17 @@ public:
     // Layout: sizes the column other than `column` to take the rest of the grid's width.
     void FitValueColumn(platform::DataGridColumn *column);
 
+    // Value display after a change.
+    void RefreshRowValue(const Attribute &attribute);
+    void RefreshExpressionRows();
+
+    // Write-back.
+    static QString StoredEnumValue(const Attribute &attribute, const QString &text);
+    static bool IsValueValid(const Attribute &attribute, const platform::Variant &value);
+    void ApplyRawValue(Attribute &attribute, const QString &text);
+    // Handles an edit of "Value"; false ends the notification.
+    bool ValueEdit(const platform::Variant &v);
+
     // The attribute table's field-change notification.
     void m_rs_FieldChangeComplete(int count,
                                   std::span<const platform::RecordSet::ChangedField> fields,

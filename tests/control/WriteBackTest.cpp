@@ -1,0 +1,150 @@
+#include "control/ctlAttributes.h"
+#include "control/ctlAttributes_p.h"
+#include "platform/RecordSet.h"
+#include "tests/support/FakeAttributes.h"
+#include "tests/support/Printers.h"
+#include "tests/support/RecordingServices.h"
+
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+using namespace tabulon;
+using platform::Variant;
+using test::FakeAttribute;
+using test::FakeCollection;
+
+namespace {
+
+struct WriteBack : ::testing::Test
+{
+    test::RecordingServices services;
+    ctlAttributes control{nullptr, &services};
+    ctlAttributesPrivate *d = ctlAttributesPrivate::get(&control);
+    std::shared_ptr<FakeCollection> source = std::make_shared<FakeCollection>();
+    QSignalSpy changes{&control, &ctlAttributes::AttributeChange};
+
+    std::shared_ptr<FakeAttribute> length()
+    {
+        auto a = source->add("Len", adtReal, 100.0);
+        a->m_displayName = "Length";
+        a->m_units = "mm";
+        a->m_unitsCode = 0;
+        return a;
+    }
+    // Loads the source and types `text` into the value cell of the row named `name`, as the
+    // grid's in-place editor does.
+    void type(const QString &name, const Variant &text)
+    {
+        if (control.attributeTable() == nullptr) control.setDataSource(source);
+        platform::RecordSet &rs = *control.attributeTable();
+        rs.moveFirst();
+        ASSERT_TRUE(rs.find(QStringLiteral("Name = '%1'").arg(name)));
+        rs.setValue(u"Value", text);
+    }
+    Variant shown(const QString &name)
+    {
+        platform::RecordSet &rs = *control.attributeTable();
+        rs.moveFirst();
+        rs.find(QStringLiteral("Name = '%1'").arg(name));
+        return rs.value(u"Value");
+    }
+};
+
+} // namespace
+
+TEST_F(WriteBack, ATypedUnitGoesBackAsItsCodeAndTheCellShowsTheDisplayUnit)
+{
+    auto a = length();
+    a->m_answerCode = 0;
+    control.setShowUnits(true);
+    type("Len", "12.5 ft");
+    ASSERT_EQ(a->unitWrites.size(), 1u);
+    EXPECT_EQ(a->unitWrites[0], std::make_pair(UnitCode(3), 12.5));
+    EXPECT_EQ(shown("Len"), Variant("12.5 mm")); // the double twin answers unconverted
+    ASSERT_EQ(changes.size(), 1);
+    EXPECT_EQ(changes[0][0].toString(), QStringLiteral("Len"));
+    EXPECT_FALSE(d->m_bUpdating);
+}
+
+TEST_F(WriteBack, ARejectedValueShowsTheMessageKeepsTheValueAndStillReports)
+{
+    auto a = length();
+    a->m_valid = false;
+    type("Len", "-4");
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_EQ(services.messages[0].text,
+              QStringLiteral("Invalid value ( -4 )\r\nLength has not been changed"));
+    EXPECT_EQ(services.messages[0].title, QStringLiteral("CorvinAttributesEditor"));
+    EXPECT_TRUE(a->writes.empty());
+    EXPECT_EQ(shown("Len"), Variant(100.0));
+    EXPECT_EQ(changes.size(), 1);
+}
+
+TEST_F(WriteBack, ABooleanThatDoesNotConvertIsStoredAsFalseByTheNestedRun)
+{
+    auto flag = source->add("Flag", adtBoolean, true);
+    flag->m_displayName = "Tested";
+    type("Flag", "maybe");
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_EQ(services.messages[0].text,
+              QStringLiteral("Invalid boolean value ( maybe )\r\nTested FALSE assumed"));
+    EXPECT_EQ(flag->writes, std::vector<Variant>{Variant(false)});
+    EXPECT_EQ(changes.size(), 1);
+
+    type("Flag", "True");
+    EXPECT_EQ(flag->writes.back(), Variant("True")); // as received, not converted
+    EXPECT_EQ(changes.size(), 2);
+}
+
+TEST_F(WriteBack, EnumerationsStoreTheStoredValueOfTheChosenText)
+{
+    auto colour = source->add("Colour", adtText, Variant("r"));
+    colour->m_allowable = "enumeration";
+    colour->m_enum = {{"r", "Red"}, {"g", "Green"}};
+    const std::pair<const char *, const char *> cases[] = {{"Green", "g"}, {"Blue", "r"}};
+    for (const auto &[typed, stored] : cases) {
+        type("Colour", typed);
+        EXPECT_EQ(colour->writes.back(), Variant(stored)) << typed;
+    }
+}
+
+// Every failure ends the notification quietly: no message, no event, flag cleared.
+TEST_F(WriteBack, FailuresEndTheNotificationWithoutMessageOrEvent)
+{
+    const FakeAttribute::Op ops[] = {FakeAttribute::Op::DataType, FakeAttribute::Op::SetValue};
+    for (FakeAttribute::Op op : ops) {
+        source = std::make_shared<FakeCollection>();
+        auto flag = source->add("Flag", adtBoolean, true);
+        control.setDataSource(source);
+        flag->throwOn = op;
+        type("Flag", "True");
+        EXPECT_TRUE(services.messages.empty()) << int(op);
+        EXPECT_EQ(changes.size(), 0) << int(op);
+        EXPECT_FALSE(d->m_bUpdating);
+    }
+    // An integer past the 32-bit range, and a row whose attribute the source no longer has.
+    source = std::make_shared<FakeCollection>();
+    auto count = source->add("Count", adtInteger, 1);
+    control.setDataSource(source);
+    type("Count", "3e10");
+    EXPECT_TRUE(count->writes.empty());
+    source->attributes.clear();
+    type("Count", "5");
+    EXPECT_EQ(changes.size(), 0);
+    EXPECT_TRUE(services.messages.empty());
+}
+
+TEST_F(WriteBack, HostCallsReturnEmptyAndReportNothing)
+{
+    auto a = length();
+    control.setShowUnits(true);
+    control.setDataSource(source);
+    EXPECT_TRUE(control.SetAttributeDisplayUnits("Len", "m").isEmpty());
+    EXPECT_EQ(shown("Len"), Variant("100 m"));
+    EXPECT_TRUE(control.SetAttributeDisplayUnits("Nope", "m").isEmpty());
+    EXPECT_TRUE(control.SetAttributeValue("Nope", 3.0).isEmpty());
+    EXPECT_TRUE(control.SetAttributeValue("Len", 250.0).isEmpty());
+    EXPECT_EQ(a->m_value, Variant(250.0));
+    EXPECT_FALSE(d->m_bUpdating);
+}
