@@ -1,11 +1,14 @@
 #include "control/ctlAttributes.h"
 #include "control/ctlAttributes_p.h"
+#include "platform/DataGrid.h"
 #include "platform/RecordSet.h"
 #include "tests/support/FakeAttributes.h"
 #include "tests/support/Printers.h"
 #include "tests/support/RecordingServices.h"
 
+#include <QLineEdit>
 #include <QSignalSpy>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -147,4 +150,30 @@ TEST_F(WriteBack, HostCallsReturnEmptyAndReportNothing)
     EXPECT_TRUE(control.SetAttributeValue("Len", 250.0).isEmpty());
     EXPECT_EQ(a->m_value, Variant(250.0));
     EXPECT_FALSE(d->m_bUpdating);
+}
+
+// End to end on the real grid: type into the value cell, press Enter, and the attribute
+// receives the value in the typed unit.
+TEST_F(WriteBack, TypingIntoTheGridWritesBack)
+{
+    auto a = length();
+    a->m_answerCode = 0;
+    control.setShowUnits(true);
+    control.resize(400, 300);
+    control.show();
+    control.setDataSource(source);
+    platform::DataGrid *grid = control.grid();
+    grid->setFocus();
+    grid->setCurrentColumn(1);
+    grid->setCurrentRow(0);
+    grid->setEditActive(true);
+    auto *editor = grid->viewport()->findChild<QLineEdit *>();
+    ASSERT_NE(editor, nullptr);
+    editor->selectAll();
+    QTest::keyClicks(editor, QStringLiteral("3 ft"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    ASSERT_EQ(a->unitWrites.size(), 1u);
+    EXPECT_EQ(a->unitWrites[0], std::make_pair(UnitCode(3), 3.0));
+    EXPECT_EQ(changes.size(), 1);
+    EXPECT_EQ(shown("Len"), Variant("3 mm"));
 }
