@@ -14,28 +14,14 @@ using platform::Variant;
 
 namespace {
 
-// Field names, in the order the table appends them.
-const QString kName = QStringLiteral("Name");
-const QString kDisplayName = QStringLiteral("DisplayName");
-const QString kDataType = QStringLiteral("DataType");
-const QString kUnitsType = QStringLiteral("UnitsType");
-const QString kDisplayUnits = QStringLiteral("DisplayUnits");
-const QString kVisible = QStringLiteral("Visible");
-const QString kEditable = QStringLiteral("Editable");
-const QString kRawValue = QStringLiteral("RawValue");
-const QString kValue = QStringLiteral("Value");
-const QString kAllowableValues = QStringLiteral("AllowableValues");
-const QString kValueSet = QStringLiteral("ValueSet");
-const QString kExpression = QStringLiteral("Expression");
-
 constexpr int kTextSize = 255;
 
 // The data-type code as the table stores it: its decimal text. The four codes in use are
 // shared strings, so that a large load does not allocate one per row.
 QString dataTypeText(std::int32_t code)
 {
-    static const QString known[] = {QStringLiteral("1"), QStringLiteral("2"),
-                                    QStringLiteral("3"), QStringLiteral("4")};
+    static const QString known[] = {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"),
+                                    QStringLiteral("4")};
     return code >= 1 && code <= 4 ? known[code - 1] : QString::number(code);
 }
 
@@ -103,8 +89,7 @@ void ctlAttributesPrivate::LoadAttributeRows(const AttributeCollection &Atts)
 
 void ctlAttributesPrivate::AddAttributeRow(const Attribute &attribute)
 {
-    if (!attribute.isVisible())
-        return;
+    if (!attribute.isVisible()) return;
     m_rs->addNew();
     m_rs->setValue(kName, attribute.name());
     m_rs->setValue(kDisplayName, attribute.displayName());

@@ -17,14 +17,6 @@ using platform::Variant;
 
 namespace {
 
-const QString kTitle = QStringLiteral("CorvinAttributesEditor");
-const QString kName = QStringLiteral("Name");
-const QString kValue = QStringLiteral("Value");
-const QString kRawValue = QStringLiteral("RawValue");
-const QString kDataType = QStringLiteral("DataType");
-const QString kDisplayUnits = QStringLiteral("DisplayUnits");
-const QString kUnitsType = QStringLiteral("UnitsType");
-
 bool isTrue(const Variant &v)
 {
     return v.type() == Variant::Type::Bool && v.boolValue();
@@ -58,7 +50,7 @@ void ctlAttributesPrivate::RefreshExpressionRows()
         const std::unique_ptr<RecordSet> rows = m_rs->clone();
         if (rows->recordCount() > 0) rows->moveFirst();
         for (; !rows->isEOF(); rows->moveNext()) {
-            if (!isTrue(rows->value(u"Expression"))) continue;
+            if (!isTrue(rows->value(kExpression))) continue;
             const auto attribute = m_Atts->itemByKey(rows->value(kName).toText());
             m_rs->setBookmark(rows->bookmark());
             m_rs->setValue(kValue, attribute->value());
@@ -124,7 +116,7 @@ bool ctlAttributesPrivate::ValueEdit(const Variant &v)
                                    QStringLiteral("Invalid boolean value ( ") + v.toText() +
                                        QStringLiteral(" )\r\n") + attribute->displayName() +
                                        QStringLiteral(" FALSE assumed"),
-                                   kTitle);
+                                   kMessageTitle);
             // Not guarded: the nested notification stores false in the attribute.
             m_rs->setValue(kValue, false);
             return true;
@@ -135,7 +127,7 @@ bool ctlAttributesPrivate::ValueEdit(const Variant &v)
         return false;
     }
 
-    if (m_rs->value(u"AllowableValues").toText().contains(QLatin1String("enumeration"))) {
+    if (m_rs->value(kAllowableValues).toText().contains(QLatin1String("enumeration"))) {
         attribute->setValue(StoredEnumValue(*attribute, v.toText()));
         Q_EMIT q->AttributeChange(name);
         RefreshExpressionRows();
@@ -149,7 +141,7 @@ bool ctlAttributesPrivate::ValueEdit(const Variant &v)
                                QStringLiteral("Invalid value ( ") + v.toText() +
                                    QStringLiteral(" )\r\n") + attribute->displayName() +
                                    QStringLiteral(" has not been changed"),
-                               kTitle);
+                               kMessageTitle);
     } else if (parsed.units.isEmpty() || attribute->dataType() != adtReal) {
         attribute->setValue(parsed.value);
     } else {

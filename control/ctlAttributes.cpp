@@ -19,18 +19,21 @@ using platform::Variant;
 
 namespace {
 
-const QString kTitle = QStringLiteral("CorvinAttributesEditor");
-
 // Persisted colours are 32-bit integers holding 0x00RRGGBB.
-Variant colourToVariant(const QColor &c) { return Variant(int(c.rgb() & 0xFFFFFFu)); }
-QColor colourFromVariant(const Variant &v) { return QColor::fromRgb(QRgb(v.toInt()) | 0xFF000000u); }
+Variant colourToVariant(const QColor &c)
+{
+    return Variant(int(c.rgb() & 0xFFFFFFu));
+}
+QColor colourFromVariant(const Variant &v)
+{
+    return QColor::fromRgb(QRgb(v.toInt()) | 0xFF000000u);
+}
 
 } // namespace
 
 ctlAttributesPrivate::ctlAttributesPrivate(ctlAttributes *q, platform::Services *services)
     : q(q), m_services(services)
-{
-}
+{}
 
 ctlAttributesPrivate::~ctlAttributesPrivate() = default;
 
@@ -45,10 +48,9 @@ void ctlAttributesPrivate::Initialize()
         m_lScrollBarWidth = int(std::lround(scrollBarPixels * grdEdit->twipsPerPixelX()));
         m_sngPropFraction = 0.5f;
     } catch (const std::exception &e) {
-        m_services->messageBox(q,
-                               QStringLiteral("Unexpected error initialising Tabulon\r\n") +
-                                   platform::describe(e),
-                               kTitle);
+        m_services->messageBox(
+            q, QStringLiteral("Unexpected error initialising Tabulon\r\n") + platform::describe(e),
+            kMessageTitle);
     }
 }
 
@@ -69,9 +71,8 @@ void ctlAttributesPrivate::FitValueColumn(platform::DataGridColumn *column)
 }
 
 ctlAttributes::ctlAttributes(QWidget *parent, platform::Services *services)
-    : QWidget(parent),
-      d(std::make_unique<ctlAttributesPrivate>(
-          this, services ? services : &platform::Services::instance()))
+    : QWidget(parent), d(std::make_unique<ctlAttributesPrivate>(
+                           this, services ? services : &platform::Services::instance()))
 {
     d->grdEdit = new platform::DataGrid(this);
     d->grdEdit->setObjectName(QStringLiteral("grdEdit"));
@@ -98,11 +99,23 @@ ctlAttributes::~ctlAttributes()
     d->grdEdit->setDataSource(nullptr);
 }
 
-platform::Services &ctlAttributes::services() const { return *d->m_services; }
-platform::DataGrid *ctlAttributes::grid() const { return d->grdEdit; }
-platform::RecordSet *ctlAttributes::attributeTable() const { return d->m_rs.get(); }
+platform::Services &ctlAttributes::services() const
+{
+    return *d->m_services;
+}
+platform::DataGrid *ctlAttributes::grid() const
+{
+    return d->grdEdit;
+}
+platform::RecordSet *ctlAttributes::attributeTable() const
+{
+    return d->m_rs.get();
+}
 
-std::shared_ptr<AttributeCollection> ctlAttributes::DataSource() const { return d->m_Atts; }
+std::shared_ptr<AttributeCollection> ctlAttributes::DataSource() const
+{
+    return d->m_Atts;
+}
 
 void ctlAttributes::setDataSource(std::shared_ptr<AttributeCollection> Atts)
 {
@@ -133,18 +146,23 @@ void ctlAttributes::setDataSource(std::shared_ptr<AttributeCollection> Atts)
     d->m_bUpdating = false;
 }
 
-ctlAttributes::GridDisplayOrder ctlAttributes::DisplayOrder() const { return d->m_displayOrder; }
+ctlAttributes::GridDisplayOrder ctlAttributes::DisplayOrder() const
+{
+    return d->m_displayOrder;
+}
 
 void ctlAttributes::setDisplayOrder(GridDisplayOrder newOrder)
 {
     d->m_displayOrder = newOrder;
     // Persisted, so hosts that mark their form as changed on this notification see it too.
     Q_EMIT propertyChanged(QStringLiteral("DisplayOrder"));
-    if (d->m_Atts)
-        setDataSource(d->m_Atts);
+    if (d->m_Atts) setDataSource(d->m_Atts);
 }
 
-QString ctlAttributes::PropertyCaption() const { return d->m_colProperty->caption(); }
+QString ctlAttributes::PropertyCaption() const
+{
+    return d->m_colProperty->caption();
+}
 
 void ctlAttributes::setPropertyCaption(const QString &Caption)
 {
@@ -152,7 +170,10 @@ void ctlAttributes::setPropertyCaption(const QString &Caption)
     Q_EMIT propertyChanged(QStringLiteral("PropertyCaption"));
 }
 
-QString ctlAttributes::ValueCaption() const { return d->m_colValue->caption(); }
+QString ctlAttributes::ValueCaption() const
+{
+    return d->m_colValue->caption();
+}
 
 void ctlAttributes::setValueCaption(const QString &Caption)
 {
@@ -160,7 +181,10 @@ void ctlAttributes::setValueCaption(const QString &Caption)
     Q_EMIT propertyChanged(QStringLiteral("ValueCaption"));
 }
 
-float ctlAttributes::RowHeight() const { return float(d->grdEdit->rowHeight()); }
+float ctlAttributes::RowHeight() const
+{
+    return float(d->grdEdit->rowHeight());
+}
 
 void ctlAttributes::setRowHeight(float H)
 {
@@ -168,7 +192,10 @@ void ctlAttributes::setRowHeight(float H)
     Q_EMIT propertyChanged(QStringLiteral("RowHeight"));
 }
 
-QColor ctlAttributes::BackColor() const { return d->grdEdit->backColor(); }
+QColor ctlAttributes::BackColor() const
+{
+    return d->grdEdit->backColor();
+}
 
 void ctlAttributes::setBackColor(const QColor &c)
 {
@@ -176,7 +203,10 @@ void ctlAttributes::setBackColor(const QColor &c)
     Q_EMIT propertyChanged(QStringLiteral("BackColor"));
 }
 
-QColor ctlAttributes::ForeColor() const { return d->grdEdit->foreColor(); }
+QColor ctlAttributes::ForeColor() const
+{
+    return d->grdEdit->foreColor();
+}
 
 void ctlAttributes::setForeColor(const QColor &c)
 {
@@ -184,7 +214,10 @@ void ctlAttributes::setForeColor(const QColor &c)
     Q_EMIT propertyChanged(QStringLiteral("ForeColor"));
 }
 
-bool ctlAttributes::RecordSelectors() const { return d->grdEdit->recordSelectors(); }
+bool ctlAttributes::RecordSelectors() const
+{
+    return d->grdEdit->recordSelectors();
+}
 
 void ctlAttributes::setRecordSelectors(bool on)
 {
@@ -194,7 +227,10 @@ void ctlAttributes::setRecordSelectors(bool on)
     Resize();
 }
 
-bool ctlAttributes::ShowUnits() const { return d->m_bShowUnits; }
+bool ctlAttributes::ShowUnits() const
+{
+    return d->m_bShowUnits;
+}
 
 void ctlAttributes::setShowUnits(bool bNew)
 {
@@ -208,8 +244,8 @@ void ctlAttributes::ReadProperties(const platform::PropertyBag &bag)
 {
     setPropertyCaption(bag.readProperty(QStringLiteral("PropertyCaption"), QString()).toText());
     setValueCaption(bag.readProperty(QStringLiteral("ValueCaption"), QString()).toText());
-    setRowHeight(float(
-        bag.readProperty(QStringLiteral("RowHeight"), double(RowHeight())).toDouble()));
+    setRowHeight(
+        float(bag.readProperty(QStringLiteral("RowHeight"), double(RowHeight())).toDouble()));
     setBackColor(colourFromVariant(
         bag.readProperty(QStringLiteral("BackColor"), colourToVariant(BackColor()))));
     setForeColor(colourFromVariant(

@@ -21,6 +21,22 @@ namespace platform {
 class DataGridColumn;
 }
 
+// The attribute table's field names, in the order the table appends them, and the title of
+// the control's messages.
+inline const QString kName = QStringLiteral("Name");
+inline const QString kDisplayName = QStringLiteral("DisplayName");
+inline const QString kDataType = QStringLiteral("DataType");
+inline const QString kUnitsType = QStringLiteral("UnitsType");
+inline const QString kDisplayUnits = QStringLiteral("DisplayUnits");
+inline const QString kVisible = QStringLiteral("Visible");
+inline const QString kEditable = QStringLiteral("Editable");
+inline const QString kRawValue = QStringLiteral("RawValue");
+inline const QString kValue = QStringLiteral("Value");
+inline const QString kAllowableValues = QStringLiteral("AllowableValues");
+inline const QString kValueSet = QStringLiteral("ValueSet");
+inline const QString kExpression = QStringLiteral("Expression");
+inline const QString kMessageTitle = QStringLiteral("CorvinAttributesEditor");
+
 class TABULON_EXPORT ctlAttributesPrivate
 {
 public:
