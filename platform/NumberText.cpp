@@ -122,8 +122,18 @@ double readNumber(QStringView text, qsizetype *consumed)
 
 QString numberToText(double value)
 {
-    const QString point = QLocale().decimalPoint();
-    return numberToText(value, point.isEmpty() ? QChar(u'.') : point.front());
+    // The separator is read once per locale: building it for every number costs more than the
+    // conversion itself in a large load. The default locale can change at any time, so the
+    // cache is keyed on it.
+    thread_local QLocale cachedLocale;
+    thread_local QChar cachedSeparator = u'\0';
+    const QLocale current;
+    if (cachedSeparator == u'\0' || !(current == cachedLocale)) {
+        const QString point = current.decimalPoint();
+        cachedLocale = current;
+        cachedSeparator = point.isEmpty() ? QChar(u'.') : point.front();
+    }
+    return numberToText(value, cachedSeparator);
 }
 
 QString numberToText(double value, QChar decimalSeparator)
@@ -133,52 +143,69 @@ QString numberToText(double value, QChar decimalSeparator)
         return value < 0 ? QStringLiteral("-Infinity") : QStringLiteral("Infinity");
     if (value == 0.0) return QStringLiteral("0");
 
-    // Rounded to 15 significant digits: "d.dddddddddddddde±x", locale-independent.
-    std::array<char, 32> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                      std::chars_format::scientific, 14);
-    const std::string_view scientific(buffer.data(), std::size_t(result.ptr - buffer.data()));
-    const std::size_t ePos = scientific.find('e');
+    // The significant digits and the decimal exponent, rounded to 15 digits. The shortest
+    // round-trip form is cheap and, when it has 15 digits or fewer, is that rounding already;
+    // only longer ones are rounded explicitly.
+    std::array<char, 40> buffer{};
+    auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), std::abs(value),
+                                std::chars_format::scientific);
+    std::string_view scientific(buffer.data(), std::size_t(result.ptr - buffer.data()));
+    std::size_t ePos = scientific.find('e');
+    if (ePos > 16) { // "d." and more than 14 further digits
+        result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), std::abs(value),
+                               std::chars_format::scientific, 14);
+        scientific = std::string_view(buffer.data(), std::size_t(result.ptr - buffer.data()));
+        ePos = scientific.find('e');
+    }
     int exponent = 0;
     std::from_chars(scientific.data() + ePos + 1 + (scientific[ePos + 1] == '+'),
                     scientific.data() + scientific.size(), exponent);
 
-    std::string digits;
+    std::array<char, 16> digits{};
+    std::size_t digitCount = 0;
     for (char c : scientific.substr(0, ePos))
-        if (c >= '0' && c <= '9') digits.push_back(c);
-    while (digits.size() > 1 && digits.back() == '0')
-        digits.pop_back();
+        if (c >= '0' && c <= '9' && digitCount < digits.size()) digits[digitCount++] = c;
+    while (digitCount > 1 && digits[digitCount - 1] == '0')
+        --digitCount;
 
-    QString text;
-    if (value < 0) text += u'-';
+    // At most: sign, "0.", 4 zeros and 15 digits; or sign, 15 digits and "E+308".
+    std::array<char16_t, 32> out{};
+    std::size_t n = 0;
+    const auto put = [&](char16_t c) { out[n++] = c; };
+    const auto putDigits = [&](std::size_t from, std::size_t to) {
+        for (std::size_t i = from; i < to; ++i)
+            put(char16_t(digits[i]));
+    };
+    if (value < 0) put(u'-');
     if (exponent >= 15 || exponent < -4) {
-        text += QLatin1Char(digits[0]);
-        if (digits.size() > 1) {
-            text += decimalSeparator;
-            text += QLatin1StringView(digits.data() + 1, qsizetype(digits.size() - 1));
+        put(char16_t(digits[0]));
+        if (digitCount > 1) {
+            put(decimalSeparator.unicode());
+            putDigits(1, digitCount);
         }
-        text += exponent < 0 ? QStringLiteral("E-") : QStringLiteral("E+");
+        put(u'E');
+        put(exponent < 0 ? u'-' : u'+');
         const int magnitude = std::abs(exponent);
-        if (magnitude < 10) text += u'0';
-        text += QString::number(magnitude);
+        if (magnitude >= 100) put(char16_t(u'0' + magnitude / 100));
+        put(char16_t(u'0' + magnitude / 10 % 10));
+        put(char16_t(u'0' + magnitude % 10));
     } else if (exponent >= 0) {
         const auto integerDigits = std::size_t(exponent) + 1;
-        if (digits.size() <= integerDigits) {
-            text += QLatin1StringView(digits.data(), qsizetype(digits.size()));
-            text += QString(qsizetype(integerDigits - digits.size()), u'0');
-        } else {
-            text += QLatin1StringView(digits.data(), qsizetype(integerDigits));
-            text += decimalSeparator;
-            text += QLatin1StringView(digits.data() + integerDigits,
-                                      qsizetype(digits.size() - integerDigits));
+        putDigits(0, std::min(digitCount, integerDigits));
+        for (std::size_t i = digitCount; i < integerDigits; ++i)
+            put(u'0');
+        if (digitCount > integerDigits) {
+            put(decimalSeparator.unicode());
+            putDigits(integerDigits, digitCount);
         }
     } else {
-        text += u'0';
-        text += decimalSeparator;
-        text += QString(qsizetype(-exponent - 1), u'0');
-        text += QLatin1StringView(digits.data(), qsizetype(digits.size()));
+        put(u'0');
+        put(decimalSeparator.unicode());
+        for (int i = 0; i < -exponent - 1; ++i)
+            put(u'0');
+        putDigits(0, digitCount);
     }
-    return text;
+    return QString(reinterpret_cast<const QChar *>(out.data()), qsizetype(n));
 }
 
 } // namespace tabulon::platform

@@ -3,6 +3,9 @@
 #include "platform/Error.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstddef>
+#include <new>
 #include <limits>
 #include <stdexcept>
 #include <string>
@@ -10,35 +13,101 @@
 namespace tabulon::platform {
 
 // The rows and schema that a record set and its clones share. Rows live in blocks of a fixed
-// number of rows, fieldCount values per row: a row costs its values and nothing more, appending
-// never moves the rows already there, so references to stored values (the changed field handed
-// to handlers, valueAt()) stay valid while rows are added.
+// number of rows: appending never moves the rows already there, so references to stored values
+// (the changed field handed to handlers, valueAt()) stay valid while rows are added.
+//
+// A boolean field keeps one byte per row (empty, null, false or true) and answers with shared
+// constant values; every other field keeps a Variant. A row costs its values and nothing more.
 class RecordSetStorage
 {
 public:
     static constexpr int rowsPerBlock = 256;
+    enum Flag : std::uint8_t { FlagEmpty, FlagNull, FlagFalse, FlagTrue };
+
+    // Where a field's values live: a Variant cell or a flag byte, by index within the row.
+    struct Slot {
+        bool flag;
+        std::size_t index;
+    };
+    struct Block {
+        std::unique_ptr<Variant[]> cells;
+        std::unique_ptr<std::uint8_t[]> flags;
+    };
 
     std::vector<RecordSet::Field> fields;
-    std::vector<std::unique_ptr<Variant[]>> blocks;
+    std::vector<Slot> slots;
+    std::size_t cellsPerRow = 0;
+    std::size_t flagsPerRow = 0;
+    std::vector<Block> blocks;
     int rowCount = 0;
     bool open = false;
     std::vector<const RecordSet *> cursors;
 
-    Variant &at(int row, int field)
+    // Fixes the row layout; called once, when the table opens.
+    void layOut()
     {
-        return blocks[std::size_t(row / rowsPerBlock)]
-                     [std::size_t(row % rowsPerBlock) * fields.size() + std::size_t(field)];
+        for (const RecordSet::Field &field : fields) {
+            const bool flag = field.type == RecordSet::FieldType::Boolean;
+            slots.push_back({flag, flag ? flagsPerRow++ : cellsPerRow++});
+        }
     }
-    const Variant &at(int row, int field) const
+
+    static const Variant &flagValue(std::uint8_t flag)
     {
-        return const_cast<RecordSetStorage *>(this)->at(row, field);
+        static const Variant values[] = {Variant(), Variant::null(), Variant(false), Variant(true)};
+        return values[flag & 3];
+    }
+    static std::uint8_t flagOf(const Variant &value)
+    {
+        switch (value.type()) {
+        case Variant::Type::Null:
+            return FlagNull;
+        case Variant::Type::Bool:
+            return value.boolValue() ? FlagTrue : FlagFalse;
+        default:
+            return FlagEmpty;
+        }
+    }
+
+    Variant *cellsOf(int row)
+    {
+        return blocks[std::size_t(row / rowsPerBlock)].cells.get() +
+               std::size_t(row % rowsPerBlock) * cellsPerRow;
+    }
+    std::uint8_t *flagsOf(int row)
+    {
+        return blocks[std::size_t(row / rowsPerBlock)].flags.get() +
+               std::size_t(row % rowsPerBlock) * flagsPerRow;
+    }
+
+    const Variant &get(int row, int field) const
+    {
+        auto *self = const_cast<RecordSetStorage *>(this);
+        const Slot slot = slots[std::size_t(field)];
+        return slot.flag ? flagValue(self->flagsOf(row)[slot.index])
+                         : self->cellsOf(row)[slot.index];
+    }
+    // Stores a value already coerced to the field's type.
+    void set(int row, int field, Variant &&value)
+    {
+        const Slot slot = slots[std::size_t(field)];
+        if (slot.flag)
+            flagsOf(row)[slot.index] = flagOf(value);
+        else
+            cellsOf(row)[slot.index] = std::move(value);
+    }
+    void clearRow(int row)
+    {
+        std::fill_n(cellsOf(row), cellsPerRow, Variant());
+        std::fill_n(flagsOf(row), flagsPerRow, std::uint8_t(FlagEmpty));
     }
 
     // Appends a row of empty values; returns its index.
     int appendRow()
     {
         if (rowCount % rowsPerBlock == 0)
-            blocks.push_back(std::make_unique<Variant[]>(rowsPerBlock * fields.size()));
+            blocks.push_back({std::make_unique<Variant[]>(rowsPerBlock * cellsPerRow),
+                              std::make_unique<std::uint8_t[]>(rowsPerBlock * flagsPerRow)});
         return rowCount++;
     }
 
@@ -136,34 +205,40 @@ QString fieldText(const QString &name)
     return QStringLiteral("Field \"%1\"").arg(name);
 }
 
-// The value as the field stores it: texts for text fields, booleans for boolean fields,
-// anything for variant fields.
-Variant coerce(const RecordSet::Field &field, const Variant &value)
+// Makes `value` what the field stores: texts for text fields, booleans for boolean fields,
+// anything for variant fields. Raises the field's refusal.
+void coerceInPlace(const RecordSet::Field &field, Variant &value)
 {
     if (value.isNull()) {
         if (!field.nullable)
             raise(Error::OperationNotAllowed,
                   QStringLiteral("%1 does not accept null.").arg(fieldText(field.name)));
-        return value;
+        return;
     }
-    if (value.isEmpty()) return value;
+    if (value.isEmpty()) return;
     switch (field.type) {
     case RecordSet::FieldType::Variant:
-        return value;
+        return;
     case RecordSet::FieldType::Boolean:
-        return value.type() == Variant::Type::Bool ? value : Variant(value.toBool());
+        if (value.type() != Variant::Type::Bool) value = Variant(value.toBool());
+        return;
     case RecordSet::FieldType::VarWChar: {
-        Variant text = value.isString() ? value : Variant(value.toString());
-        const qsizetype length = text.stringValue().size();
+        if (!value.isString()) value = Variant(value.toString());
+        const qsizetype length = value.stringValue().size();
         if (field.definedSize > 0 && length > field.definedSize)
             raise(Error::DataTooLarge,
                   QStringLiteral("%1 holds at most %2 characters; the value has %3.")
                       .arg(fieldText(field.name))
                       .arg(field.definedSize)
                       .arg(length));
-        return text;
+        return;
     }
     }
+}
+
+Variant coerce(const RecordSet::Field &field, Variant value)
+{
+    coerceInPlace(field, value);
     return value;
 }
 
@@ -221,6 +296,7 @@ void RecordSet::appendField(const QString &name, FieldType type, int definedSize
 void RecordSet::open()
 {
     if (isOpen()) raise(Error::OperationNotAllowed);
+    m_storage->layOut();
     m_storage->open = true;
 }
 
@@ -243,6 +319,10 @@ const RecordSet::Field &RecordSet::field(int index) const
 int RecordSet::fieldIndex(QStringView name) const
 {
     const auto &fields = m_storage->fields;
+    // Callers nearly always spell the name as it was defined: an exact pass first is a length
+    // check and a memory compare per field, far cheaper than folding case.
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        if (name == fields[i].name) return int(i);
     for (std::size_t i = 0; i < fields.size(); ++i)
         if (name.compare(fields[i].name, Qt::CaseInsensitive) == 0) return int(i);
     return -1;
@@ -255,6 +335,50 @@ void RecordSet::addNew()
     const int row = storage.appendRow();
     storage.notify([row](RecordSetObserver &o) { o.rowsAppended(row, row); });
     moveTo(row);
+}
+
+void RecordSet::addNew(std::span<Variant> values)
+{
+    requireOpen();
+    RecordSetStorage &storage = *m_storage;
+    const std::size_t width = storage.fields.size();
+    if (values.size() != width) raise(Error::InvalidProcedureCall);
+    // The values go straight into the slots after the last row, which are empty; the row
+    // count moves only once every value is accepted, so a refusal appends nothing.
+    const bool newBlock = storage.rowCount % RecordSetStorage::rowsPerBlock == 0;
+    const int row = storage.appendRow();
+    try {
+        for (std::size_t f = 0; f < width; ++f) {
+            coerceInPlace(storage.fields[f], values[f]);
+            storage.set(row, int(f), std::move(values[f]));
+        }
+    } catch (...) {
+        storage.clearRow(row);
+        --storage.rowCount;
+        if (newBlock) storage.blocks.pop_back();
+        throw;
+    }
+    storage.notify([row](RecordSetObserver &o) { o.rowsAppended(row, row); });
+    moveTo(row);
+    if (m_fieldHandlers.empty()) return;
+
+    // The list of changed fields lives on the stack for tables of ordinary width: this runs
+    // once per row of a load.
+    constexpr std::size_t inlineWidth = 16;
+    alignas(ChangedField) std::byte inlineBuffer[inlineWidth * sizeof(ChangedField)];
+    std::vector<ChangedField> onHeap;
+    ChangedField *changed = reinterpret_cast<ChangedField *>(inlineBuffer);
+    if (width > inlineWidth) {
+        onHeap.reserve(width);
+        changed = onHeap.data();
+    }
+    for (std::size_t f = 0; f < width; ++f)
+        new (changed + f) ChangedField{storage.fields[f].name, storage.get(row, int(f))};
+    const std::span<const ChangedField> list(changed, width);
+    dispatch(m_fieldHandlers, [&](const FieldChangeHandler &handler) {
+        moveTo(row);
+        handler(int(width), list, *this);
+    });
 }
 
 void RecordSet::updateBatch()
@@ -275,7 +399,7 @@ Variant RecordSet::value(int field) const
     requireOpen();
     requireCurrent();
     if (field < 0 || field >= fieldCount()) raise(Error::ItemNotFound);
-    return m_storage->at(m_current, field);
+    return m_storage->get(m_current, field);
 }
 
 void RecordSet::setValue(QStringView fieldName, const Variant &value)
@@ -296,7 +420,7 @@ const Variant &RecordSet::valueAt(int row, int field) const
     requireOpen();
     if (row < 0 || row >= recordCount()) raise(Error::InvalidProcedureCall);
     if (field < 0 || field >= fieldCount()) raise(Error::ItemNotFound);
-    return m_storage->at(row, field);
+    return m_storage->get(row, field);
 }
 
 void RecordSet::setValueAt(int row, int field, const Variant &value)
@@ -314,10 +438,10 @@ void RecordSet::write(int field, const Variant &value)
     if (field < 0 || field >= fieldCount()) raise(Error::ItemNotFound);
     RecordSetStorage &storage = *m_storage;
     const int row = m_current;
-    storage.at(row, field) = coerce(storage.fields[std::size_t(field)], value);
+    storage.set(row, field, coerce(storage.fields[std::size_t(field)], value));
     storage.notify([row, field](RecordSetObserver &o) { o.valueChanged(row, field); });
 
-    const ChangedField changed{storage.fields[std::size_t(field)].name, storage.at(row, field)};
+    const ChangedField changed{storage.fields[std::size_t(field)].name, storage.get(row, field)};
     dispatch(m_fieldHandlers, [&](const FieldChangeHandler &handler) {
         // An earlier handler may have moved the cursor; each one gets the changed row.
         moveTo(row);
@@ -446,7 +570,7 @@ bool RecordSet::find(QStringView criterion)
 
     const int count = recordCount();
     for (int row = isBOF() ? 0 : currentRow(); row < count; ++row) {
-        const Variant &v = m_storage->at(row, field);
+        const Variant &v = m_storage->get(row, field);
         if (!v.isNull() && v.toText().compare(text, Qt::CaseInsensitive) == 0) {
             moveTo(row);
             return true;
@@ -513,12 +637,18 @@ void RecordSet::checkConsistency() const
                " rows");
     // The unused tail of the last block stays empty, so that a row appended there starts empty.
     if (count % RecordSetStorage::rowsPerBlock != 0) {
-        const Variant *last = storage.blocks.back().get();
-        const auto used = (count % RecordSetStorage::rowsPerBlock) * width;
-        const auto total = std::size_t(RecordSetStorage::rowsPerBlock) * width;
-        if (!std::all_of(last + used, last + total, [](const Variant &v) { return v.isEmpty(); }))
+        const auto &last = storage.blocks.back();
+        const auto usedRows = count % RecordSetStorage::rowsPerBlock;
+        const auto allRows = std::size_t(RecordSetStorage::rowsPerBlock);
+        if (!std::all_of(last.cells.get() + usedRows * storage.cellsPerRow,
+                         last.cells.get() + allRows * storage.cellsPerRow,
+                         [](const Variant &v) { return v.isEmpty(); }) ||
+            !std::all_of(last.flags.get() + usedRows * storage.flagsPerRow,
+                         last.flags.get() + allRows * storage.flagsPerRow,
+                         [](std::uint8_t flag) { return flag == RecordSetStorage::FlagEmpty; }))
             broken("values beyond the last row");
     }
+    if (storage.open && storage.slots.size() != width) broken("fields without a place in the row");
     if (!storage.open && count > 0) broken("rows in a closed table");
     if (m_current != eofPosition && (m_current < -1 || m_current >= storage.rowCount))
         broken("cursor at " + std::to_string(m_current) + " outside -1.." +
@@ -537,7 +667,7 @@ void RecordSet::checkConsistency() const
     for (std::size_t f = 0; f < storage.fields.size(); ++f) {
         const Field &field = storage.fields[f];
         for (std::size_t row = 0; row < count; ++row) {
-            const Variant &v = storage.at(int(row), int(f));
+            const Variant &v = storage.get(int(row), int(f));
             const std::string where =
                 "row " + std::to_string(row) + ", field \"" + field.name.toStdString() + "\": ";
             if (v.isNull() && !field.nullable)

@@ -170,6 +170,7 @@ TEST_F(RecordSetTest, FieldsStoreTheirType)
         {"Visible", true, true, ""},             {"Visible", 0, false, ""},
         {"Visible", -1.5, true, ""},             {"Visible", " true ", true, ""},
         {"Visible", "0", false, ""},             {"Visible", "abc", {}, "13: Type mismatch"},
+        {"Visible", Variant::null(), Variant::null(), ""}, {"Visible", Variant(), Variant(), ""},
         {"Value", 3, 3, ""},                     {"RawValue", s300, s300, ""},
         // clang-format on
     };
@@ -219,6 +220,43 @@ TEST_F(RecordSetTest, WriteNotifiesObserversThenHandlersOnTheChangedRow)
     rs.addNew();
     EXPECT_EQ(observer.log.size(), 6u);
     EXPECT_EQ(moves, (std::vector<int>{0, 2}));
+}
+
+TEST_F(RecordSetTest, WholeRowIsAddedInOneStepOrNotAtAll)
+{
+    RecordingObserver observer;
+    rs.addObserver(&observer);
+    Log seen;
+    rs.connectFieldChangeComplete([&](int count, auto fields, RecordSet &r) {
+        std::string line = std::to_string(count) + " on " + std::to_string(r.currentRow()) + ":";
+        for (const auto &f : fields)
+            line += " " + f.value.toText().toStdString();
+        seen.push_back(line);
+    });
+    const auto row = [](Variant name, Variant visible) {
+        return std::vector<Variant>{name, "N", 3, "mm", "mm", visible, true, 2.5, "2.5 mm", "",
+                                    Variant::null(), false};
+    };
+
+    auto values = row("a", "false");
+    rs.addNew(values);
+    EXPECT_EQ(seen, Log{"12 on 0: a N 3 mm mm False True 2.5 2.5 mm   False"});
+    EXPECT_EQ(observer.log, Log{"append 0"});
+    EXPECT_EQ(rs.value(u"ValueSet"), Variant::null());
+
+    // A refused value leaves no row, also when the row would have opened a new block.
+    for (int i = 1; i < 256; ++i) {
+        auto more = row("r", true);
+        rs.addNew(more);
+    }
+    for (auto refused : {row(QString(300, u'x'), true), row("b", "maybe")}) {
+        EXPECT_NE(errorNumber([&] { rs.addNew(refused); }), 0);
+        EXPECT_EQ(rs.recordCount(), 256);
+        rs.checkConsistency();
+    }
+    std::vector<Variant> shortRow(3);
+    EXPECT_EQ(errorNumber([&] { rs.addNew(shortRow); }), Error::InvalidProcedureCall);
+    EXPECT_EQ(seen.size(), 256u);
 }
 
 TEST_F(RecordSetTest, HandlersMayReenter)
