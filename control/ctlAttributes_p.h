@@ -35,6 +35,7 @@ inline const QString kValue = QStringLiteral("Value");
 inline const QString kAllowableValues = QStringLiteral("AllowableValues");
 inline const QString kValueSet = QStringLiteral("ValueSet");
 inline const QString kExpression = QStringLiteral("Expression");
+inline constexpr std::size_t kFieldCount = 12;
 inline const QString kMessageTitle = QStringLiteral("CorvinAttributesEditor");
 
 class TABULON_EXPORT ctlAttributesPrivate
@@ -53,6 +54,8 @@ public:
     void LoadAttributeRows(const AttributeCollection &Atts);
     void AddAttributeRow(const Attribute &attribute);
     void RefreshRowDisplay(const Attribute &attribute);
+    // What the "Value" field shows for the attribute, with its display units.
+    platform::Variant DisplayValue(const Attribute &attribute, const QString &displayUnits) const;
     static platform::Variant AttributeDisplayValue(const Attribute &attribute);
 
     // Layout: sizes the column other than `column` to take the rest of the grid's width.
