@@ -194,8 +194,15 @@ Variant FormatUnitValue(const Variant &value, UnitCode code)
 ParsedValue ParseEnteredValue(const Variant &text, std::int32_t dataType,
                               const Variant &displayUnits)
 {
-    const QString typed = text.toText();
     const QString units = displayUnits.toString();
+    // A number needs no reading. Its text would carry the user's decimal separator, which the
+    // number-reading rule does not read: under a decimal comma 12.5 would come back as 12. The
+    // control writes numbers into the value cell itself when it shows a value without units.
+    if (text.isNumber()) {
+        if (dataType == adtReal) return {text.toDouble(), units};
+        if (dataType == adtInteger) return {text.toInt(), units};
+    }
+    const QString typed = text.toText();
     switch (dataType) {
     case adtReal:
         return parseReal(typed, units);

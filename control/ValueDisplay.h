@@ -38,7 +38,8 @@ struct ParsedValue
 
 /// The text typed into a value cell as a value of `dataType` and, for real rows, the unit named
 /// after the number when it is one of kRecognisedUnits (spelled as listed), else
-/// `displayUnits`. Null text is read as empty. Raises InvalidUseOfNull for a null
+/// `displayUnits`. Null text is read as empty; a number for a real or integer row is taken as
+/// it is, not read back from its text. Raises InvalidUseOfNull for a null
 /// `displayUnits`, Overflow for an integer out of range and TypeMismatch for a boolean text
 /// that is not one.
 TABULON_EXPORT ParsedValue ParseEnteredValue(const platform::Variant &text, std::int32_t dataType,

@@ -10,6 +10,8 @@
 
 #include <QCoreApplication>
 
+#include <cmath>
+
 namespace tabulon {
 
 using platform::RecordSet;
@@ -47,13 +49,19 @@ void ctlAttributesPrivate::RefreshExpressionRows()
     QCoreApplication::processEvents();
     try {
         const int remembered = m_rs->currentRow();
+        // An independent cursor walks the rows, so that the table's own cursor (and the grid's
+        // current row) moves only onto expression rows. The walk runs over every row after
+        // every edit, so the fields are looked up once.
+        const int expression = m_rs->fieldIndex(kExpression);
+        const int name = m_rs->fieldIndex(kName);
+        const int value = m_rs->fieldIndex(kValue);
         const std::unique_ptr<RecordSet> rows = m_rs->clone();
         if (rows->recordCount() > 0) rows->moveFirst();
         for (; !rows->isEOF(); rows->moveNext()) {
-            if (!isTrue(rows->value(kExpression))) continue;
-            const auto attribute = m_Atts->itemByKey(rows->value(kName).toText());
+            if (!isTrue(rows->value(expression))) continue;
+            const auto attribute = m_Atts->itemByKey(rows->value(name).toText());
             m_rs->setBookmark(rows->bookmark());
-            m_rs->setValue(kValue, attribute->value());
+            m_rs->setValue(value, attribute->value());
         }
         m_rs->setCurrentRow(remembered);
     } catch (...) {
@@ -78,8 +86,12 @@ bool ctlAttributesPrivate::IsValueValid(const Attribute &attribute, const Varian
             return attribute.validate(value.toString());
         case adtInteger:
             return attribute.validate(int(value.toInt()));
-        case adtReal:
-            return attribute.validate(value.toDouble());
+        case adtReal: {
+            // Typed digits past the range of a double read as infinity; neither it nor NaN is a
+            // value to hand to the attribute.
+            const double d = value.toDouble();
+            return std::isfinite(d) && attribute.validate(d);
+        }
         default:
             return false;
         }

@@ -3,6 +3,7 @@
 #include "platform/DataGrid.h"
 #include "platform/RecordSet.h"
 #include "tests/support/FakeAttributes.h"
+#include "tests/support/Printers.h"
 #include "tests/support/RecordingServices.h"
 
 #include <QAbstractItemModelTester>

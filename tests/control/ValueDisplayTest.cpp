@@ -103,6 +103,10 @@ TEST(ValueDisplay, DecimalCommaLocale)
     EXPECT_EQ(RoundForDisplay(-0.005, 1), Variant("-5,00E-03"));
     EXPECT_EQ(ParseEnteredValue("12.5 ft", adtReal, "mm").units, u"ft");
     EXPECT_EQ(ParseEnteredValue("12.50 ft", adtReal, "mm").units, u"mm");
+    EXPECT_EQ(ParseEnteredValue("12,5", adtReal, "mm").value, Variant(12.0));
+    // A number is taken as it is, not read back from its "12,5".
+    EXPECT_EQ(ParseEnteredValue(12.5, adtReal, "mm").value, Variant(12.5));
+    EXPECT_EQ(ParseEnteredValue(2.5, adtInteger, "").value, Variant(2));
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
 }
 

@@ -152,6 +152,27 @@ TEST_F(WriteBack, HostCallsReturnEmptyAndReportNothing)
     EXPECT_FALSE(d->m_bUpdating);
 }
 
+// After an edit every expression row shows its attribute's value again; other rows are left
+// alone, and the edited row stays current.
+TEST_F(WriteBack, AnEditRefreshesEveryExpressionRowAndKeepsTheCurrentRow)
+{
+    auto plain = source->add("Plain", adtReal, 1.0);
+    auto first = source->add("E1", adtReal, 1.0);
+    auto a = length();
+    auto last = source->add("E2", adtText, Variant("a"));
+    first->m_expression = last->m_expression = true;
+    control.setDataSource(source);
+    plain->m_value = 2.0;
+    first->m_value = 42.0;
+    last->m_value = "b";
+    type("Len", "5");
+    EXPECT_EQ(d->m_rs->currentRow(), 2);
+    EXPECT_EQ(shown("E1"), Variant(42.0));
+    EXPECT_EQ(shown("E2"), Variant("b"));
+    EXPECT_EQ(shown("Plain"), Variant(1.0));
+    EXPECT_FALSE(d->m_bUpdating);
+}
+
 // End to end on the real grid: type into the value cell, press Enter, and the attribute
 // receives the value in the typed unit.
 TEST_F(WriteBack, TypingIntoTheGridWritesBack)
