@@ -1,5 +1,6 @@
 // Loading an object into the editor, against a baseline: a minimal table model over a
-// std::vector of the same rows, shown in a QTableView.
+// std::vector of the same rows (the twelve values the editor keeps per attribute, read and
+// formatted as it does), shown in a QTableView.
 //
 // Load/N and Baseline/N stand side by side. Load/N also reports ratio_to_baseline (its time per
 // load over the baseline's, measured in the same run) and bytes_per_row (heap held by the
@@ -8,6 +9,7 @@
 #include "bench/BenchSupport.h"
 
 #include "control/ctlAttributes.h"
+#include "platform/NumberText.h"
 #include "platform/Variant.h"
 
 #include <QAbstractTableModel>
@@ -21,10 +23,42 @@
 
 namespace {
 
+using tabulon::platform::Variant;
+
 struct Row {
     QString name;
-    QString value;
+    QString displayName;
+    QString dataType;
+    QString unitsType;
+    QString displayUnits;
+    bool visible;
+    bool editable;
+    Variant rawValue;
+    Variant value;
+    QString allowableValues;
+    bool valueSet;
+    bool expression;
 };
+
+// The shown value as the editor shows it: booleans as True/False, enumerations by display
+// text, reals with their unit, anything else as it is.
+Variant shownValue(const tabulon::Attribute &a, const QString &units)
+{
+    if (a.dataType() == tabulon::adtBoolean)
+        return a.value().toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    Variant x;
+    try {
+        x = a.evaluatedValue();
+    } catch (const std::exception &e) {
+        x = QString::fromUtf8(e.what());
+    }
+    if (a.enumerationCount() > 0) {
+        const QString text = a.displayText(x.toText());
+        return text.isEmpty() ? x : Variant(text);
+    }
+    if (a.unitsCode() == 16 || a.dataType() != tabulon::adtReal) return x;
+    return tabulon::platform::numberToText(x.toDouble()) + QLatin1Char(' ') + units;
+}
 
 class VectorModel : public QAbstractTableModel
 {
@@ -45,7 +79,7 @@ public:
         if (role != Qt::DisplayRole)
             return {};
         const Row &r = m_rows[std::size_t(index.row())];
-        return index.column() == 0 ? r.name : r.value;
+        return index.column() == 0 ? r.displayName : r.value.toText();
     }
 
 private:
@@ -58,8 +92,11 @@ void baselineLoad(const tessel::Collection &object, VectorModel &model, QTableVi
     std::vector<Row> rows;
     rows.reserve(std::size_t(object.count()));
     object.forEach([&](tabulon::Attribute &a) {
-        if (a.isVisible())
-            rows.push_back({a.displayName(), a.value().toText()});
+        if (!a.isVisible()) return;
+        const QString units = a.unitsText();
+        rows.push_back({a.name(), a.displayName(), QString::number(a.dataType()), units, units,
+                        a.isVisible(), a.isEditable(), a.rawValue(), shownValue(a, units),
+                        a.allowableValues(), a.isValueSet(), a.isExpression()});
     });
     view.setModel(nullptr);
     model.setRows(std::move(rows));
