@@ -255,10 +255,11 @@ void DataGrid::Private::disconnectCursor()
 
 void DataGrid::Private::finishEditing(bool commit)
 {
-    QLineEdit *open = editor;
+    const QPointer<QLineEdit> open = editor;
     if (!open) return;
     if (commit) q->commitData(open);
-    q->closeEditor(open, QAbstractItemDelegate::NoHint);
+    // The write may have moved the current cell, which closes the editor already.
+    if (open && editor == open) q->closeEditor(open, QAbstractItemDelegate::NoHint);
 }
 
 // Raises keyDown for a key that has a code; true when a handler swallowed the key.

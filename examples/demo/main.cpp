@@ -1,23 +1,66 @@
 // tabulon-demo: shows one object's attributes in the attribute editor.
 //
-//   tabulon-demo [FILE.json] [--screenshot FILE.png] [--settings FILE.ini]
+//   tabulon-demo [FILE.json] [--screenshot FILE.png] [--settings FILE.ini] [--edit NAME=TEXT]...
 //
 // Without a file it shows the stand-in library's built-in object.
 
 #include "DemoWindow.h"
 
 #include "control/ctlAttributes.h"
+#include "platform/DataGrid.h"
 #include "platform/Error.h"
+#include "platform/Services.h"
 #include "tessel/JsonLoader.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QSettings>
 #include <QTimer>
 
 #include <cstdio>
 #include <memory>
+
+namespace {
+
+// Headless runs have nobody to press OK: messages go to standard output instead of a box.
+class PrintingServices : public tabulon::platform::QtServices
+{
+public:
+    void messageBox(QWidget *, const QString &text, const QString &title) override
+    {
+        std::printf("message [%s]: %s\n", qPrintable(title), qPrintable(text));
+    }
+};
+
+// Types `text` into the value cell of the row whose property column shows `name`, through the
+// grid's in-place editor, and commits it with Enter. False when no row shows that name.
+bool typeInto(tabulon::ctlAttributes &editor, const QString &name, const QString &text)
+{
+    tabulon::platform::DataGrid *grid = editor.grid();
+    QAbstractItemModel *model = grid->model();
+    const auto *property = grid->columnByField(u"DisplayName");
+    const auto *value = grid->columnByField(u"Value");
+    if (!model || !property || !value) return false;
+    for (int row = 0; row < model->rowCount(); ++row) {
+        if (model->index(row, property->index()).data().toString() != name) continue;
+        const QModelIndex cell = model->index(row, value->index());
+        grid->setCurrentIndex(cell);
+        grid->edit(cell);
+        auto *line = qobject_cast<QLineEdit *>(grid->indexWidget(cell));
+        if (!line) return false;
+        line->selectAll();
+        line->insert(text);
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QCoreApplication::sendEvent(line, &press);
+        return true;
+    }
+    return false;
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -37,11 +80,18 @@ int main(int argc, char **argv)
     QCommandLineOption settingsFile(QStringLiteral("settings"),
                                     QStringLiteral("Keep the editor's settings in <ini>."),
                                     QStringLiteral("ini"));
+    QCommandLineOption edit(QStringLiteral("edit"),
+                            QStringLiteral("Type <text> into the value cell of the row shown as "
+                                           "<name> and press Enter, as a user would. Repeatable."),
+                            QStringLiteral("name=text"));
     parser.addOption(screenshot);
     parser.addOption(settingsFile);
+    parser.addOption(edit);
     parser.process(app);
 
     const bool headless = parser.isSet(screenshot);
+    PrintingServices printing;
+    if (headless) tabulon::platform::Services::setInstance(&printing);
     std::shared_ptr<tabulon::AttributeCollection> object;
     QString origin;
     try {
@@ -68,6 +118,12 @@ int main(int argc, char **argv)
     try {
         DemoWindow window(object, origin, *settings);
         window.show();
+        for (const QString &spec : parser.values(edit)) {
+            const qsizetype eq = spec.indexOf(u'=');
+            if (eq <= 0 || !typeInto(*window.editor(), spec.left(eq), spec.mid(eq + 1)))
+                std::fprintf(stderr, "tabulon-demo: no row shown as \"%s\"\n",
+                             qPrintable(spec.left(eq)));
+        }
         if (headless) {
             const QString path = parser.value(screenshot);
             // Let the layout settle before grabbing.
