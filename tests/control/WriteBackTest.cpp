@@ -138,6 +138,59 @@ TEST_F(WriteBack, FailuresEndTheNotificationWithoutMessageOrEvent)
     EXPECT_TRUE(services.messages.empty());
 }
 
+// Whichever operation of the attribute fails during an edit, of whatever kind of row: nothing
+// crashes, the updating flag comes down, the only message is the invalid-value one when
+// validation itself fails, the attribute receives nothing but the typed value, and the next
+// edit works.
+TEST_F(WriteBack, AnyFailingAttributeOperationEndsTheEditCleanly)
+{
+    struct Kind {
+        const char *name;
+        std::int32_t type;
+        Variant initial;
+        const char *typed;
+        Variant received; // what a write may hand the attribute
+    };
+    const Kind kinds[] = {
+        {"Len", adtReal, 100.0, "3 ft", 3.0},    {"Count", adtInteger, 1, "7", 7},
+        {"Note", adtText, "a", "abc", "abc"},    {"Flag", adtBoolean, true, "False", "False"},
+        {"Colour", adtText, "r", "Green", "g"},
+    };
+    using Op = FakeAttribute::Op;
+    for (const Kind &kind : kinds) {
+        for (int op = int(Op::Name); op <= int(Op::DisplayText); ++op) {
+            SCOPED_TRACE(std::string(kind.name) + " op " + std::to_string(op));
+            source = std::make_shared<FakeCollection>();
+            auto a = source->add(kind.name, kind.type, kind.initial);
+            if (kind.type == adtReal) a->m_units = "mm", a->m_unitsCode = 0;
+            if (QLatin1String(kind.name) == "Colour") {
+                a->m_enum = {{"r", "Red"}, {"g", "Green"}};
+                a->m_allowable = "enumeration";
+            }
+            control.setShowUnits(true);
+            control.setDataSource(source);
+            services.messages.clear();
+            a->throwOn = Op(op);
+            type(kind.name, kind.typed);
+
+            EXPECT_FALSE(d->m_bUpdating);
+            EXPECT_NO_THROW(control.attributeTable()->checkConsistency());
+            for (const auto &m : services.messages)
+                EXPECT_TRUE(Op(op) == Op::Validate && m.text.startsWith(u"Invalid value ( "))
+                    << m.text.toStdString();
+            for (const Variant &w : a->writes)
+                EXPECT_EQ(w, kind.received);
+            for (const auto &[units, v] : a->unitWrites)
+                EXPECT_EQ(Variant(v), kind.received);
+
+            a->throwOn = Op::None;
+            const qsizetype before = changes.size();
+            type(kind.name, kind.typed);
+            EXPECT_EQ(changes.size(), before + 1);
+        }
+    }
+}
+
 TEST_F(WriteBack, HostCallsReturnEmptyAndReportNothing)
 {
     auto a = length();
