@@ -52,7 +52,17 @@ void ctlAttributesPrivate::CreateAttributeTable()
         });
     // The grid may still be bound to the old table; it is rebound by the load.
     grdEdit->setDataSource(nullptr);
-    m_rs = std::move(rs);
+    ReplaceTable(std::move(rs));
+}
+
+void ctlAttributesPrivate::ReplaceTable(std::unique_ptr<RecordSet> table)
+{
+    if (m_notifying > 0) {
+        if (m_rs) m_retiredTables.push_back(std::move(m_rs));
+    } else {
+        m_retiredTables.clear();
+    }
+    m_rs = std::move(table);
 }
 
 void ctlAttributesPrivate::LoadAttributeRows(const AttributeCollection &Atts)

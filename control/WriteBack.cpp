@@ -9,6 +9,7 @@
 #include "platform/Error.h"
 
 #include <QCoreApplication>
+#include <QScopeGuard>
 
 #include <cmath>
 
@@ -45,8 +46,15 @@ void ctlAttributesPrivate::RefreshRowValue(const Attribute &attribute)
 
 void ctlAttributesPrivate::RefreshExpressionRows()
 {
+    if (!m_rs || !m_Atts) return; // the host detached
     m_bUpdating = true;
     QCoreApplication::processEvents();
+    // The events may have loaded another object (which lowers the flag) or detached.
+    m_bUpdating = true;
+    if (!m_rs || !m_Atts) {
+        m_bUpdating = false;
+        return;
+    }
     try {
         const int remembered = m_rs->currentRow();
         // An independent cursor walks the rows, so that the table's own cursor (and the grid's
@@ -113,6 +121,10 @@ void ctlAttributesPrivate::ApplyRawValue(Attribute &attribute, const QString &te
 
 bool ctlAttributesPrivate::ValueEdit(const Variant &v)
 {
+    // A message box runs an event loop and AttributeChange runs host code: either may load
+    // another object or detach. The edit then ends, since its row is gone.
+    const RecordSet *const table = m_rs.get();
+    const auto replaced = [&] { return m_rs.get() != table; };
     const QString name = m_rs->value(kName).toText();
     const auto attribute = m_Atts->itemByKey(name);
 
@@ -129,19 +141,21 @@ bool ctlAttributesPrivate::ValueEdit(const Variant &v)
                                        QStringLiteral(" )\r\n") + attribute->displayName() +
                                        QStringLiteral(" FALSE assumed"),
                                    kMessageTitle);
+            if (replaced()) return false;
             // Not guarded: the nested notification stores false in the attribute.
             m_rs->setValue(kValue, false);
             return true;
         }
         attribute->setValue(v);
         Q_EMIT q->AttributeChange(name);
-        RefreshExpressionRows();
+        if (!replaced()) RefreshExpressionRows();
         return false;
     }
 
     if (m_rs->value(kAllowableValues).toText().contains(QLatin1String("enumeration"))) {
         attribute->setValue(StoredEnumValue(*attribute, v.toText()));
         Q_EMIT q->AttributeChange(name);
+        if (replaced()) return false;
         RefreshExpressionRows();
         return true;
     }
@@ -154,6 +168,7 @@ bool ctlAttributesPrivate::ValueEdit(const Variant &v)
                                    QStringLiteral(" )\r\n") + attribute->displayName() +
                                    QStringLiteral(" has not been changed"),
                                kMessageTitle);
+        if (replaced()) return false;
     } else if (parsed.units.isEmpty() || attribute->dataType() != adtReal) {
         attribute->setValue(parsed.value);
     } else {
@@ -161,6 +176,7 @@ bool ctlAttributesPrivate::ValueEdit(const Variant &v)
     }
     RefreshRowValue(*attribute);
     Q_EMIT q->AttributeChange(name);
+    if (replaced()) return false;
     RefreshExpressionRows();
     return true;
 }
@@ -170,6 +186,8 @@ void ctlAttributesPrivate::m_rs_FieldChangeComplete(int count,
                                                     RecordSet &)
 {
     if (m_bUpdating) return;
+    ++m_notifying;
+    const auto done = qScopeGuard([this] { --m_notifying; });
     try {
         for (int i = 0; i < count && i < int(fields.size()); ++i) {
             // Copies: nested writes may replace the stored value the span points at.

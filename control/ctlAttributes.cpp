@@ -125,7 +125,7 @@ void ctlAttributes::setDataSource(std::shared_ptr<AttributeCollection> Atts)
         d->grdEdit->hide();
         d->lstEdit->hide();
         d->m_Atts.reset();
-        d->m_rs.reset();
+        d->ReplaceTable(nullptr);
         return;
     }
     if (Atts->count() == 0) {

@@ -12,6 +12,7 @@
 
 #include <memory>
 #include <span>
+#include <vector>
 
 class QListWidget;
 
@@ -72,6 +73,12 @@ public:
     // Handles an edit of "Value"; false ends the notification.
     bool ValueEdit(const platform::Variant &v);
 
+    // Makes `table` the attribute table. The old one is destroyed, unless a field-change
+    // notification is running (the host may load or detach from an AttributeChange handler or
+    // while a message is up): then one of its writes is still on the stack, and it is kept
+    // until the next replacement outside a notification.
+    void ReplaceTable(std::unique_ptr<platform::RecordSet> table);
+
     // The attribute table's field-change notification.
     void m_rs_FieldChangeComplete(int count,
                                   std::span<const platform::RecordSet::ChangedField> fields,
@@ -85,6 +92,8 @@ public:
 
     std::shared_ptr<AttributeCollection> m_Atts;
     std::unique_ptr<platform::RecordSet> m_rs;
+    std::vector<std::unique_ptr<platform::RecordSet>> m_retiredTables;
+    int m_notifying = 0; // depth of running field-change notifications
     std::unique_ptr<platform::FileSystem> m_fso;
     platform::DataGridColumn *m_colProperty = nullptr;
     platform::DataGridColumn *m_colValue = nullptr;

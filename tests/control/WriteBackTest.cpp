@@ -191,6 +191,42 @@ TEST_F(WriteBack, AnyFailingAttributeOperationEndsTheEditCleanly)
     }
 }
 
+// A host may load another object, or detach, from its AttributeChange handler or while a
+// message is up. The edit then ends there and the new state stands.
+TEST_F(WriteBack, TheHostMayReplaceTheSourceWhileAnEditRuns)
+{
+    auto other = std::make_shared<FakeCollection>();
+    other->add("Other", adtText, "x");
+    for (const bool detach : {false, true}) {
+        for (const bool onMessage : {false, true}) {
+            SCOPED_TRACE(std::to_string(detach) + std::to_string(onMessage));
+            source = std::make_shared<FakeCollection>();
+            auto a = length();
+            source->add("Total", adtReal, 7.0)->m_expression = true;
+            a->m_valid = !onMessage;
+            control.setDataSource(source);
+            const auto replace = [&] { control.setDataSource(detach ? nullptr : other); };
+            QMetaObject::Connection c;
+            if (onMessage)
+                services.onMessage = [&](const auto &) { replace(); };
+            else
+                c = QObject::connect(&control, &ctlAttributes::AttributeChange, replace);
+            type("Len", "5");
+            QObject::disconnect(c);
+            services.onMessage = nullptr;
+
+            EXPECT_FALSE(d->m_bUpdating);
+            if (detach) {
+                EXPECT_EQ(control.attributeTable(), nullptr);
+            } else {
+                ASSERT_NE(control.attributeTable(), nullptr);
+                EXPECT_EQ(control.attributeTable()->recordCount(), 1);
+                control.attributeTable()->checkConsistency();
+            }
+        }
+    }
+}
+
 TEST_F(WriteBack, HostCallsReturnEmptyAndReportNothing)
 {
     auto a = length();
