@@ -1,0 +1,43 @@
+#pragma once
+
+#include "control/ctlAttributes.h"
+#include "control/ctlAttributes_p.h"
+#include "platform/DataGrid.h"
+#include "platform/RecordSet.h"
+#include "tests/support/FakeAttributes.h"
+#include "tests/support/Printers.h"
+#include "tests/support/RecordingServices.h"
+#include "tests/support/ScopedLocale.h"
+
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+namespace tabulon::test {
+
+// A control with recording services, and a fake source for it to load.
+struct ControlFixture : ::testing::Test
+{
+    RecordingServices services;
+    ctlAttributes control{nullptr, &services};
+    ctlAttributesPrivate *d = ctlAttributesPrivate::get(&control);
+    platform::DataGrid *grid = control.grid();
+    std::shared_ptr<FakeCollection> source = std::make_shared<FakeCollection>();
+
+    platform::RecordSet &load()
+    {
+        control.setDataSource(source);
+        return *control.attributeTable();
+    }
+    // One field of every row of the attribute table, as text.
+    QStringList column(const QString &field) const
+    {
+        QStringList out;
+        const platform::RecordSet &rs = *control.attributeTable();
+        for (int r = 0; r < rs.recordCount(); ++r)
+            out << rs.valueAt(r, rs.fieldIndex(field)).toText();
+        return out;
+    }
+};
+
+} // namespace tabulon::test

@@ -1,0 +1,270 @@
+// The control without edits: its properties, what assigning a source does, the attribute table
+// a load builds, and the layout of the grid's two columns.
+
+#include "tests/control/ControlFixture.h"
+
+#include "platform/PropertyBag.h"
+
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
+
+using namespace tabulon;
+using platform::Variant;
+using test::FakeAttribute;
+using test::FakeCollection;
+
+namespace {
+
+std::shared_ptr<FakeCollection> collectionOf(int rows)
+{
+    auto c = std::make_shared<FakeCollection>();
+    for (int i = 0; i < rows; ++i)
+        c->add(QStringLiteral("A%1").arg(i), adtText, QStringLiteral("v%1").arg(i));
+    return c;
+}
+
+using Control = test::ControlFixture;
+
+} // namespace
+
+TEST_F(Control, PropertiesHaveDesignDefaultsRoundTripThroughTheBagAndNotifyEachKey)
+{
+    control.InitProperties();
+    EXPECT_FALSE(control.ShowUnits());
+    EXPECT_TRUE(services.messages.empty());
+    EXPECT_GT(d->m_lScrollBarWidth, 0);
+    platform::MemoryPropertyBag defaults;
+    control.WriteProperties(defaults);
+    for (const char *key : {"PropertyCaption", "ValueCaption", "DisplayOrder"})
+        EXPECT_FALSE(defaults.contains(QString::fromLatin1(key))) << key;
+    EXPECT_EQ(defaults.size(), 5);
+
+    // Set through the property system, stored, and restored by a new instance one by one.
+    const std::pair<const char *, QVariant> values[] = {
+        {"PropertyCaption", "Property"},
+        {"ValueCaption", "Value"},
+        {"RowHeight", 360.0f},
+        {"BackColor", QColor(0x10, 0x20, 0x30)},
+        {"ForeColor", QColor(0xF0, 0xE0, 0xD0)},
+        {"RecordSelectors", !control.RecordSelectors()},
+        {"ShowUnits", true},
+        {"DisplayOrder", QVariant::fromValue(ctlAttributes::eGDOInsertion)}};
+    QStringList names;
+    for (const auto &[name, value] : values) {
+        EXPECT_TRUE(control.setProperty(name, value)) << name;
+        names << QString::fromLatin1(name);
+    }
+    platform::MemoryPropertyBag bag;
+    control.WriteProperties(bag);
+    ctlAttributes restored(nullptr, &services);
+    QSignalSpy spy(&restored, &ctlAttributes::propertyChanged);
+    restored.ReadProperties(bag);
+    for (const auto &[name, value] : values)
+        EXPECT_EQ(restored.property(name), value) << name;
+    QStringList keys;
+    for (const auto &args : spy)
+        keys << args.at(0).toString();
+    EXPECT_EQ(keys, names);
+}
+
+TEST(ControlInitialize, FailureShowsTheMessageAndTheControlStillWorks)
+{
+    test::RecordingServices services;
+    services.failFileSystem = QStringLiteral("No file system here");
+    ctlAttributes control(nullptr, &services);
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_EQ(services.messages[0].text,
+              QStringLiteral("Unexpected error initialising Tabulon\r\nNo file system here"));
+    EXPECT_EQ(services.messages[0].title, QStringLiteral("CorvinAttributesEditor"));
+    control.setPropertyCaption(QStringLiteral("P"));
+    control.setDataSource(collectionOf(2));
+    EXPECT_EQ(control.attributeTable()->recordCount(), 2);
+}
+
+TEST_F(Control, AssigningASource)
+{
+    control.show();
+    control.setDataSource(collectionOf(0)); // an empty first source leaves none
+    EXPECT_EQ(control.DataSource(), nullptr);
+    EXPECT_EQ(control.attributeTable(), nullptr);
+
+    auto first = collectionOf(2);
+    control.setDataSource(first);
+    EXPECT_TRUE(grid->isVisible());
+    const platform::RecordSet *table = control.attributeTable();
+    // An empty collection hides the grid and keeps the previous source and table.
+    control.setDataSource(collectionOf(0));
+    EXPECT_FALSE(grid->isVisible());
+    EXPECT_EQ(grid->dataSource(), nullptr);
+    EXPECT_EQ(control.DataSource(), first);
+    EXPECT_EQ(control.attributeTable(), table);
+    // DisplayOrder reloads the kept source, even when the order is unchanged.
+    first->add("Added", adtText);
+    control.setDisplayOrder(control.DisplayOrder());
+    EXPECT_TRUE(grid->isVisible());
+    EXPECT_EQ(grid->rowCount(), 3);
+
+    source->add("A", adtText)->m_visible = false;
+    EXPECT_EQ(load().recordCount(), 0);
+    EXPECT_EQ(grid->rowCount(), 0);
+
+    auto failing = collectionOf(1);
+    failing->failCount = true;
+    EXPECT_THROW(control.setDataSource(failing), platform::Error);
+    EXPECT_EQ(control.DataSource(), source);
+
+    control.setDataSource(nullptr);
+    EXPECT_EQ(control.DataSource(), nullptr);
+    EXPECT_EQ(control.attributeTable(), nullptr);
+    EXPECT_EQ(grid->dataSource(), nullptr);
+}
+
+TEST_F(Control, RowsFollowTheDisplayOrderAndSkipHiddenAttributes)
+{
+    for (const char *n : {"A", "B", "Hidden", "C", "A"})
+        source->add(QString::fromLatin1(n), adtText);
+    source->attributes[2]->m_visible = false;
+    source->positions = {3, 1, 4, 2, 0};
+
+    control.setDisplayOrder(ctlAttributes::eGDOInsertion); // before any source: only stored
+    EXPECT_EQ(control.attributeTable(), nullptr);
+    load();
+    EXPECT_EQ(column(kName), QStringList({"C", "B", "A", "A"}));
+    control.setDisplayOrder(ctlAttributes::GridDisplayOrder(2)); // behaves as the default
+    EXPECT_EQ(column(kName), QStringList({"A", "B", "C", "A"}));
+}
+
+// One row per attribute, in twelve fields: order, type, size and what each takes. The grid is
+// bound to the table, standing before its first row.
+TEST_F(Control, ALoadFillsTheTableAndBindsTheGrid)
+{
+    auto a = source->add("Len", adtReal, 12.5);
+    a->m_displayName = "Length";
+    a->m_units = "mm";
+    a->m_unitsCode = 0;
+    a->m_allowable = "positive";
+    a->m_editable = a->m_valueSet = false;
+    a->m_raw = Variant("12.5");
+    platform::RecordSet &rs = load();
+    QAbstractItemModelTester tester(grid->model(),
+                                    QAbstractItemModelTester::FailureReportingMode::Fatal);
+    EXPECT_TRUE(rs.isBOF());
+    // The grid shows the property and value columns only, the property column locked.
+    EXPECT_EQ(d->m_colProperty, grid->columnByField(kDisplayName));
+    EXPECT_EQ(d->m_colValue, grid->columnByField(kValue));
+    for (int i = 0; i < grid->columnCount(); ++i)
+        EXPECT_EQ(grid->column(i)->isVisible(),
+                  grid->column(i) == d->m_colProperty || grid->column(i) == d->m_colValue);
+    EXPECT_TRUE(d->m_colProperty->isLocked());
+    EXPECT_FALSE(d->m_colValue->isLocked());
+    EXPECT_TRUE(d->m_colValue->wordWrap());
+
+    rs.moveFirst();
+    using T = platform::RecordSet::FieldType;
+    const struct
+    {
+        const char *name;
+        T type;
+        Variant value;
+    } fields[] = {{"Name", T::VarWChar, "Len"},        {"DisplayName", T::VarWChar, "Length"},
+                  {"DataType", T::VarWChar, "3"},      {"UnitsType", T::VarWChar, "mm"},
+                  {"DisplayUnits", T::VarWChar, "mm"}, {"Visible", T::Boolean, true},
+                  {"Editable", T::Boolean, false},     {"RawValue", T::Variant, "12.5"},
+                  {"Value", T::Variant, 12.5},         {"AllowableValues", T::VarWChar, "positive"},
+                  {"ValueSet", T::Boolean, false},     {"Expression", T::Boolean, false}};
+    ASSERT_EQ(rs.fieldCount(), 12);
+    for (int i = 0; i < 12; ++i) {
+        const auto &f = fields[i];
+        EXPECT_EQ(rs.field(i).name, QString::fromLatin1(f.name));
+        EXPECT_EQ(rs.field(i).type, f.type) << f.name;
+        EXPECT_TRUE(rs.field(i).nullable) << f.name;
+        if (f.type == T::VarWChar) {
+            EXPECT_EQ(rs.field(i).definedSize, 255) << f.name;
+        }
+        EXPECT_EQ(rs.value(i), f.value) << f.name;
+    }
+}
+
+TEST_F(Control, ValuesAreShownByKind)
+{
+    source->add("BoolT", adtBoolean, Variant("True"));
+    source->add("BoolF", adtBoolean, 0);
+    source->add("Colour", adtText, Variant("r"))->m_enum = {{"r", "Red"}, {"g", "Green"}};
+    source->add("Unnamed", adtText, Variant("x"))->m_enum = {{"r", "Red"}};
+    source->add("Broken", adtText)->throwOn = FakeAttribute::Op::EvaluatedValue;
+    auto length = source->add("Len", adtReal, Variant("1234.56789"));
+    auto noUnit = source->add("Count", adtReal, 7.25);
+    auto integer = source->add("Int", adtInteger, 5);
+    for (const auto &a : {length, noUnit, integer})
+        a->m_units = "mm";
+    length->m_unitsCode = integer->m_unitsCode = 0;
+
+    load();
+    QStringList shown = {"True", "False", "Red", "x", "Broken failed", "1234.56789", "7.25", "5"};
+    EXPECT_EQ(column(kValue), shown);
+
+    control.setShowUnits(true);
+    load();
+    shown[5] = "1234.56789 mm"; // labelled, not rounded
+    EXPECT_EQ(column(kValue), shown);
+
+    // A number is labelled in the user's decimal separator.
+    const test::ScopedLocale german(test::deDE);
+    length->m_value = 2.5;
+    source->attributes = {length};
+    load();
+    EXPECT_EQ(column(kValue), QStringList{"2,5 mm"});
+}
+
+// A failure of the source stops the load and reaches the host; the rows read so far stay and
+// the grid stays unbound.
+TEST_F(Control, AnAttributeThatThrowsStopsTheLoad)
+{
+    auto s = std::make_shared<FakeCollection>();
+    s->add("A", adtText);
+    s->add("B", adtBoolean, true)->throwOn = FakeAttribute::Op::Value;
+    s->add("C", adtText);
+    EXPECT_THROW(control.setDataSource(s), platform::Error);
+    EXPECT_FALSE(d->m_bUpdating);
+    EXPECT_EQ(grid->dataSource(), nullptr);
+    EXPECT_EQ(control.attributeTable()->recordCount(), 1);
+
+    source->add(QString(256, QLatin1Char('n')), adtText);
+    try {
+        load();
+        FAIL() << "a name longer than its field was taken";
+    } catch (const platform::Error &e) {
+        EXPECT_EQ(e.number(), platform::Error::DataTooLarge);
+        EXPECT_TRUE(e.description().contains(QStringLiteral("\"Name\""))) << e.what();
+    }
+}
+
+TEST_F(Control, Layout)
+{
+    control.resize(400, 300);
+    const double pixel = grid->twipsPerPixelX();
+    // Record selectors take 1.25 scroll-bar widths from the property column's share.
+    control.setRecordSelectors(false);
+    const double off = d->m_colProperty->width();
+    control.setRecordSelectors(true);
+    EXPECT_NEAR(off - d->m_colProperty->width(), d->m_lScrollBarWidth * 1.25 * 0.5, pixel);
+    control.setRecordSelectors(false);
+    EXPECT_NEAR(d->m_colProperty->width(), off, pixel);
+
+    // The right margin is one pixel while the rows fit, room for the scroll bar when not.
+    control.setDataSource(collectionOf(2));
+    control.Resize();
+    EXPECT_FLOAT_EQ(d->m_sngRightMargin, float(pixel));
+    EXPECT_NEAR(d->m_colProperty->width() + d->m_colValue->width(),
+                grid->gridWidth() - d->m_colProperty->left() - pixel, pixel);
+    control.setDataSource(collectionOf(200));
+    control.Resize();
+    EXPECT_FLOAT_EQ(d->m_sngRightMargin, float(d->m_lScrollBarWidth + 5));
+
+    // Equal (empty) captions: the given value column counts as the property column, and the
+    // value column is sized from its own width.
+    d->m_colValue->setWidth(1500);
+    d->FitValueColumn(d->m_colValue);
+    EXPECT_NEAR(d->m_colValue->width(),
+                grid->gridWidth() - d->m_colProperty->left() - 1500 - d->m_sngRightMargin, pixel);
+}
