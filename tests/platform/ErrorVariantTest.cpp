@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/ScopedLocale.h"
+
 #include <limits>
 #include <stdexcept>
 #include <string>
@@ -27,12 +29,7 @@ template <typename F> std::string attempt(F f)
     }
 }
 
-struct ScopedLocale
-{
-    explicit ScopedLocale(const QLocale &locale) { QLocale::setDefault(locale); }
-    ~ScopedLocale() { QLocale::setDefault(saved); }
-    QLocale saved;
-};
+using tabulon::test::ScopedLocale;
 
 TEST(Error, StandardDescriptions)
 {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/ScopedLocale.h"
+
 #include <limits>
 
 namespace {
@@ -13,12 +15,7 @@ using tabulon::platform::readNumber;
 
 constexpr double inf = std::numeric_limits<double>::infinity();
 
-struct ScopedLocale
-{
-    explicit ScopedLocale(const QLocale &locale) { QLocale::setDefault(locale); }
-    ~ScopedLocale() { QLocale::setDefault(saved); }
-    QLocale saved;
-};
+using tabulon::test::ScopedLocale;
 
 TEST(NumberText, ReadNumber)
 {
