@@ -118,11 +118,11 @@ int main(int argc, char **argv)
     try {
         DemoWindow window(object, origin, *settings);
         window.show();
-        for (const QString &spec : parser.values(edit)) {
-            const qsizetype eq = spec.indexOf(u'=');
-            if (eq <= 0 || !typeInto(*window.editor(), spec.left(eq), spec.mid(eq + 1)))
+        for (const QString &request : parser.values(edit)) {
+            const qsizetype eq = request.indexOf(u'=');
+            if (eq <= 0 || !typeInto(*window.editor(), request.left(eq), request.mid(eq + 1)))
                 std::fprintf(stderr, "tabulon-demo: no row shown as \"%s\"\n",
-                             qPrintable(spec.left(eq)));
+                             qPrintable(request.left(eq)));
         }
         if (headless) {
             const QString path = parser.value(screenshot);
