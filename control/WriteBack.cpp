@@ -46,10 +46,10 @@ void ctlAttributesPrivate::RefreshRowValue(const Attribute &attribute)
 
 void ctlAttributesPrivate::RefreshExpressionRows()
 {
-    if (!m_rs || !m_Atts) return; // the host detached
     m_bUpdating = true;
     QCoreApplication::processEvents();
-    // The events may have loaded another object (which lowers the flag) or detached.
+    // The host may have detached, before or during these events, or loaded another object
+    // (which lowers the flag).
     m_bUpdating = true;
     if (!m_rs || !m_Atts) {
         m_bUpdating = false;
