@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -46,25 +47,32 @@ struct RecordingObserver : RecordSetObserver
     Log log;
 };
 
-// The attribute table's twelve fields.
+// Opens `rs` with the attribute table's twelve fields.
+void openAttributeTable(RecordSet &rs)
+{
+    rs.setCursorLocation(RecordSet::CursorLocation::Client);
+    rs.setCursorType(RecordSet::CursorType::Static);
+    for (const char *name : {"Name", "DisplayName", "DataType", "UnitsType", "DisplayUnits"})
+        rs.appendField(QString::fromLatin1(name), FT::VarWChar, 255);
+    rs.appendField(QStringLiteral("Visible"), FT::Boolean);
+    rs.appendField(QStringLiteral("Editable"), FT::Boolean);
+    rs.appendField(QStringLiteral("RawValue"), FT::Variant);
+    rs.appendField(QStringLiteral("Value"), FT::Variant);
+    rs.appendField(QStringLiteral("AllowableValues"), FT::VarWChar, 255);
+    rs.appendField(QStringLiteral("ValueSet"), FT::Boolean);
+    rs.appendField(QStringLiteral("Expression"), FT::Boolean);
+    rs.open();
+}
+
+std::vector<Variant> attributeRow(const Variant &name, const Variant &value)
+{
+    return {name, name, "3", "mm", "mm", true, true, value, value, "", false, false};
+}
+
 class RecordSetTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        rs.setCursorLocation(RecordSet::CursorLocation::Client);
-        rs.setCursorType(RecordSet::CursorType::Static);
-        for (const char *name : {"Name", "DisplayName", "DataType", "UnitsType", "DisplayUnits"})
-            rs.appendField(QString::fromLatin1(name), FT::VarWChar, 255);
-        rs.appendField(QStringLiteral("Visible"), FT::Boolean);
-        rs.appendField(QStringLiteral("Editable"), FT::Boolean);
-        rs.appendField(QStringLiteral("RawValue"), FT::Variant);
-        rs.appendField(QStringLiteral("Value"), FT::Variant);
-        rs.appendField(QStringLiteral("AllowableValues"), FT::VarWChar, 255);
-        rs.appendField(QStringLiteral("ValueSet"), FT::Boolean);
-        rs.appendField(QStringLiteral("Expression"), FT::Boolean);
-        rs.open();
-    }
+    void SetUp() override { openAttributeTable(rs); }
 
     void addRows(std::initializer_list<const char *> names)
     {
@@ -364,6 +372,69 @@ TEST_F(RecordSetTest, ClonesShareRowsWithTheirOwnCursor)
     empty.open();
     empty.clone()->addNew();
     EXPECT_TRUE(empty.isBOF() && !empty.isEOF());
+}
+
+// A reload writes over the rows of the table it replaces: the new rows read back as written,
+// and nothing of the old table stays referenced once the leftovers are released.
+TEST_F(RecordSetTest, RecycledRowsHoldOnlyTheNewValues)
+{
+    const QString old = QStringLiteral("old %1").arg(1); // a shared text, not a literal
+    const auto fill = [&](RecordSet &table, int rows) {
+        for (int i = 0; i < rows; ++i) {
+            auto values = attributeRow(old, old);
+            table.addNew(values);
+        }
+    };
+    const auto previousTable = [&] {
+        auto table = std::make_unique<RecordSet>();
+        openAttributeTable(*table);
+        fill(*table, 600); // three blocks, the last one partly used
+        return table;
+    };
+
+    for (int rows : {0, 1, 300, 700}) {
+        SCOPED_TRACE(rows);
+        RecordSet next;
+        openAttributeTable(next);
+        next.recycleRows(previousTable());
+        for (int i = 0; i < rows; ++i) {
+            auto values = attributeRow(QStringLiteral("n%1").arg(i), i);
+            next.addNew(values);
+        }
+        if (rows == 1) {
+            next.addNew(); // an empty row in a reused block starts empty
+            for (int f = 0; f < next.fieldCount(); ++f)
+                EXPECT_TRUE(next.value(f).isEmpty()) << f;
+            auto refused = attributeRow(QString(300, u'x'), 1);
+            EXPECT_NE(errorNumber([&] { next.addNew(refused); }), 0);
+        }
+        next.releaseRecycledRows();
+        next.checkConsistency();
+        EXPECT_TRUE(old.isDetached());
+        EXPECT_EQ(next.recordCount(), rows == 1 ? 2 : rows);
+        if (rows > 0) {
+            EXPECT_EQ(next.valueAt(0, 0), Variant("n0"));
+            EXPECT_EQ(next.valueAt(rows - 1, 8), Variant(rows - 1));
+        }
+    }
+
+    // A table that a clone still reads, or one of another layout, is not taken: it goes, and
+    // the clone keeps the rows it shares.
+    auto shared = previousTable();
+    auto clone = shared->clone();
+    RecordSet next;
+    openAttributeTable(next);
+    next.recycleRows(std::move(shared));
+    RecordSet narrow;
+    narrow.appendField(QStringLiteral("A"), FT::Variant);
+    narrow.open();
+    narrow.recycleRows(previousTable());
+    fill(next, 1);
+    narrow.addNew();
+    EXPECT_EQ(clone->recordCount(), 600);
+    EXPECT_EQ(clone->valueAt(599, 0), Variant(old));
+    next.checkConsistency();
+    narrow.checkConsistency();
 }
 
 } // namespace
