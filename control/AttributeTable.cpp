@@ -7,6 +7,8 @@
 #include "platform/Error.h"
 #include "platform/NumberText.h"
 
+#include <QScopeGuard>
+
 namespace tabulon {
 
 using platform::RecordSet;
@@ -52,6 +54,9 @@ void ctlAttributesPrivate::CreateAttributeTable()
         });
     // The grid may still be bound to the old table; it is rebound by the load.
     grdEdit->setDataSource(nullptr);
+    // A reload writes the new rows over the old ones. Inside a notification the old table is
+    // still in use and is retired instead.
+    if (m_notifying == 0) rs->recycleRows(std::move(m_rs));
     ReplaceTable(std::move(rs));
 }
 
@@ -67,6 +72,10 @@ void ctlAttributesPrivate::ReplaceTable(std::unique_ptr<RecordSet> table)
 
 void ctlAttributesPrivate::LoadAttributeRows(const AttributeCollection &Atts)
 {
+    // Old rows that no new row took are freed however the load ends.
+    const auto releaseOldRows = qScopeGuard([this] {
+        if (m_rs) m_rs->releaseRecycledRows();
+    });
     if (m_displayOrder == ctlAttributes::eGDOInsertion) {
         const std::int32_t n = Atts.count();
         for (std::int32_t i = 0; i < n; ++i)
