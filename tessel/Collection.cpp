@@ -125,12 +125,18 @@ std::int32_t Collection::count() const
 
 void Collection::forEach(const std::function<void(tabulon::Attribute &)> &visit) const
 {
-    // By index, holding each attribute, so that a visitor may add attributes or drop its own
-    // references safely.
+    // Visitors read each attribute whole. In a large collection the attributes and their texts
+    // are rarely in cache, and copying a text waits for its header: both are fetched a few
+    // attributes ahead, so that the misses overlap instead of stalling one after another.
+    constexpr std::size_t objectsAhead = 8;
+    constexpr std::size_t textsAhead = 4;
+    // By index, so that a visitor may add attributes (those are not visited). The collection
+    // keeps every attribute alive, whatever the visitor does with its own references.
     const std::size_t n = m_attributes.size();
     for (std::size_t i = 0; i < n && i < m_attributes.size(); ++i) {
-        const std::shared_ptr<Attribute> a = m_attributes[i];
-        visit(*a);
+        if (i + objectsAhead < n) m_attributes[i + objectsAhead]->prefetch();
+        if (i + textsAhead < n) m_attributes[i + textsAhead]->prefetchTexts();
+        visit(*m_attributes[i]);
     }
 }
 
