@@ -54,9 +54,6 @@ void ctlAttributesPrivate::CreateAttributeTable()
         });
     // The grid may still be bound to the old table; it is rebound by the load.
     grdEdit->setDataSource(nullptr);
-    // A reload writes the new rows over the old ones. Inside a notification the old table is
-    // still in use and is retired instead.
-    if (m_notifying == 0) rs->recycleRows(std::move(m_rs));
     ReplaceTable(std::move(rs));
 }
 
@@ -66,6 +63,8 @@ void ctlAttributesPrivate::ReplaceTable(std::unique_ptr<RecordSet> table)
         if (m_rs) m_retiredTables.push_back(std::move(m_rs));
     } else {
         m_retiredTables.clear();
+        // Nothing uses the old table any more: a reload writes its rows over the old ones.
+        if (table) table->recycleRows(std::move(m_rs));
     }
     m_rs = std::move(table);
 }

@@ -73,10 +73,10 @@ public:
     // Handles an edit of "Value"; false ends the notification.
     bool ValueEdit(const platform::Variant &v);
 
-    // Makes `table` the attribute table. The old one is destroyed, unless a field-change
-    // notification is running (the host may load or detach from an AttributeChange handler or
-    // while a message is up): then one of its writes is still on the stack, and it is kept
-    // until the next replacement outside a notification.
+    // Makes `table` the attribute table. The old one is destroyed, its rows left to `table` to
+    // write over, unless a field-change notification is running (the host may load or detach
+    // from an AttributeChange handler or while a message is up): then one of its writes is
+    // still on the stack, and it is kept until the next replacement outside a notification.
     void ReplaceTable(std::unique_ptr<platform::RecordSet> table);
 
     // The attribute table's field-change notification.

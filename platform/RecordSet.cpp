@@ -101,7 +101,7 @@ public:
     }
     void clearRow(int row)
     {
-        std::fill_n(cellsOf(row), cellsPerRow, Variant());
+        emptyCells(cellsOf(row), cellsPerRow);
         std::fill_n(flagsOf(row), flagsPerRow, std::uint8_t(FlagEmpty));
     }
 
