@@ -9,8 +9,8 @@
 #include "bench/BenchSupport.h"
 
 #include "control/ctlAttributes.h"
-#include "platform/NumberText.h"
-#include "platform/Variant.h"
+#include "core/NumberText.h"
+#include "core/Variant.h"
 
 #include <QAbstractTableModel>
 #include <QApplication>

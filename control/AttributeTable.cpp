@@ -4,8 +4,8 @@
 #include "control/ctlAttributes_p.h"
 
 #include "platform/DataGrid.h"
-#include "platform/Error.h"
-#include "platform/NumberText.h"
+#include "core/Error.h"
+#include "core/NumberText.h"
 
 #include <QScopeGuard>
 

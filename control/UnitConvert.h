@@ -1,7 +1,7 @@
 #pragma once
 
-#include "control/AttributeSource.h"
-#include "platform/Export.h"
+#include "core/AttributeSource.h"
+#include "core/Export.h"
 
 #include <QString>
 

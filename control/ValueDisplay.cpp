@@ -1,6 +1,6 @@
 #include "control/ValueDisplay.h"
 
-#include "platform/NumberText.h"
+#include "core/NumberText.h"
 
 #include <QLocale>
 #include <QStringList>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "control/AttributeSource.h"
-#include "platform/Export.h"
-#include "platform/Variant.h"
+#include "core/AttributeSource.h"
+#include "core/Export.h"
+#include "core/Variant.h"
 
 #include <QString>
 

@@ -6,7 +6,7 @@
 #include "control/UnitConvert.h"
 #include "control/ValueDisplay.h"
 #include "platform/DataGrid.h"
-#include "platform/Error.h"
+#include "core/Error.h"
 
 #include <QCoreApplication>
 #include <QScopeGuard>

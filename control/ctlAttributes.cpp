@@ -2,7 +2,7 @@
 #include "control/ctlAttributes_p.h"
 
 #include "platform/DataGrid.h"
-#include "platform/Error.h"
+#include "core/Error.h"
 #include "platform/PropertyBag.h"
 #include "platform/RecordSet.h"
 
@@ -102,14 +102,6 @@ ctlAttributes::~ctlAttributes()
 platform::Services &ctlAttributes::services() const
 {
     return *d->m_services;
-}
-platform::DataGrid *ctlAttributes::grid() const
-{
-    return d->grdEdit;
-}
-platform::RecordSet *ctlAttributes::attributeTable() const
-{
-    return d->m_rs.get();
 }
 
 std::shared_ptr<AttributeCollection> ctlAttributes::DataSource() const

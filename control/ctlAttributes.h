@@ -1,8 +1,8 @@
 #pragma once
 
-#include "control/AttributeSource.h"
-#include "platform/Export.h"
-#include "platform/Variant.h"
+#include "../core/AttributeSource.h"
+#include "../core/Export.h"
+#include "../core/Variant.h"
 
 #include <QColor>
 #include <QString>
@@ -13,9 +13,7 @@
 namespace tabulon {
 
 namespace platform {
-class DataGrid;
 class PropertyBag;
-class RecordSet;
 class Services;
 } // namespace platform
 
@@ -100,11 +98,6 @@ public:
 
     // The facilities this instance uses.
     platform::Services &services() const;
-
-    // The grid and the attribute table, for hosts that need to reach further and for tests.
-    // The table is replaced by every load; nullptr before the first.
-    platform::DataGrid *grid() const;
-    platform::RecordSet *attributeTable() const;
 
 Q_SIGNALS:
     // An attribute's value was written back; Index holds the attribute's name.

@@ -6,7 +6,7 @@
 #include "control/ctlAttributes.h"
 #include "platform/RecordSet.h"
 #include "platform/Services.h"
-#include "platform/Variant.h"
+#include "core/Variant.h"
 
 #include <QString>
 
@@ -19,8 +19,9 @@ class QListWidget;
 namespace tabulon {
 
 namespace platform {
+class DataGrid;
 class DataGridColumn;
-}
+} // namespace platform
 
 // The attribute table's field names, in the order the table appends them, and the title of
 // the control's messages.

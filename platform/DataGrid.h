@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Export.h"
+#include "core/Export.h"
 #include "platform/RecordSet.h"
 
 #include <QColor>

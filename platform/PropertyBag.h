@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/Export.h"
-#include "platform/Variant.h"
+#include "../core/Export.h"
+#include "../core/Variant.h"
 
 #include <QHash>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "platform/RecordSet.h"
 
-#include "platform/Error.h"
+#include "core/Error.h"
 
 #include <algorithm>
 #include <cstdint>

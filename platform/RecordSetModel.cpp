@@ -1,7 +1,7 @@
 #include "platform/RecordSetModel.h"
 
 #include "platform/DataGrid.h"
-#include "platform/Error.h"
+#include "core/Error.h"
 
 #include <QScopedValueRollback>
 #include <QtDebug>

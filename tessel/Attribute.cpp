@@ -1,7 +1,7 @@
 #include "tessel/Attribute.h"
 
-#include "platform/Error.h"
-#include "platform/NumberText.h"
+#include "core/Error.h"
+#include "core/NumberText.h"
 #include "tessel/Collection.h"
 #include "tessel/ErrorNumbers.h"
 #include "tessel/Expression.h"

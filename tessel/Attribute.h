@@ -1,7 +1,7 @@
 #pragma once
 
-#include "control/AttributeSource.h"
-#include "tessel/Export.h"
+#include "../core/AttributeSource.h"
+#include "Export.h"
 
 #include <QList>
 #include <QString>

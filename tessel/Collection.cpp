@@ -1,7 +1,7 @@
 #include "tessel/Collection.h"
 
-#include "platform/Error.h"
-#include "platform/NumberText.h"
+#include "core/Error.h"
+#include "core/NumberText.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "control/AttributeSource.h"
-#include "tessel/Attribute.h"
-#include "tessel/Export.h"
+#include "../core/AttributeSource.h"
+#include "Attribute.h"
+#include "Export.h"
 
 #include <QHash>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "tessel/Expression.h"
 
-#include "platform/Error.h"
+#include "core/Error.h"
 
 #include <QLocale>
 

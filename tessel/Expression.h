@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/Variant.h"
-#include "tessel/Export.h"
+#include "../core/Variant.h"
+#include "Export.h"
 
 #include <QString>
 #include <QStringList>

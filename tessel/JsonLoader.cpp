@@ -1,7 +1,7 @@
 #include "tessel/JsonLoader.h"
 
-#include "platform/Error.h"
-#include "platform/NumberText.h"
+#include "core/Error.h"
+#include "core/NumberText.h"
 #include "tessel/Units.h"
 
 #include <QFile>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "tessel/Collection.h"
-#include "tessel/ErrorNumbers.h"
-#include "tessel/Export.h"
+#include "Collection.h"
+#include "ErrorNumbers.h"
+#include "Export.h"
 
 #include <QByteArray>
 #include <QString>

@@ -7,8 +7,7 @@
 #include "DemoWindow.h"
 
 #include "control/ctlAttributes.h"
-#include "platform/DataGrid.h"
-#include "platform/Error.h"
+#include "core/Error.h"
 #include "platform/Services.h"
 #include "tessel/JsonLoader.h"
 
@@ -18,6 +17,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QSettings>
+#include <QTableView>
 #include <QTimer>
 
 #include <cstdio>
@@ -39,14 +39,17 @@ public:
 // grid's in-place editor, and commits it with Enter. False when no row shows that name.
 bool typeInto(tabulon::ctlAttributes &editor, const QString &name, const QString &text)
 {
-    tabulon::platform::DataGrid *grid = editor.grid();
-    QAbstractItemModel *model = grid->model();
-    const auto *property = grid->columnByField(u"DisplayName");
-    const auto *value = grid->columnByField(u"Value");
-    if (!model || !property || !value) return false;
+    // The editor's grid is an item view: its visible columns are the property and the value.
+    auto *grid = editor.findChild<QTableView *>();
+    QAbstractItemModel *model = grid ? grid->model() : nullptr;
+    if (!model) return false;
+    QList<int> shown;
+    for (int c = 0; c < model->columnCount(); ++c)
+        if (!grid->isColumnHidden(c)) shown << c;
+    if (shown.size() != 2) return false;
     for (int row = 0; row < model->rowCount(); ++row) {
-        if (model->index(row, property->index()).data().toString() != name) continue;
-        const QModelIndex cell = model->index(row, value->index());
+        if (model->index(row, shown[0]).data().toString() != name) continue;
+        const QModelIndex cell = model->index(row, shown[1]);
         grid->setCurrentIndex(cell);
         grid->edit(cell);
         auto *line = qobject_cast<QLineEdit *>(grid->indexWidget(cell));

@@ -1,6 +1,7 @@
-#include <control/ctlAttributes.h>
-#include <platform/RecordSet.h>
-#include <tessel/JsonLoader.h>
+#include <tabulon/control/ctlAttributes.h>
+#include <tabulon/tessel/JsonLoader.h>
+
+#include <QAbstractItemView>
 
 #include <QApplication>
 
@@ -10,5 +11,7 @@ int main(int argc, char **argv)
     tabulon::ctlAttributes editor;
     editor.setShowUnits(true);
     editor.setDataSource(tessel::defaultCollection());
-    return editor.attributeTable() && editor.attributeTable()->recordCount() > 0 ? 0 : 1;
+    // The editor shows its rows in an item view of its own.
+    const auto *view = editor.findChild<QAbstractItemView *>();
+    return view && view->model() && view->model()->rowCount() > 0 ? 0 : 1;
 }

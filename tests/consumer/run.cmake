@@ -16,3 +16,4 @@ step(${CMAKE_COMMAND} -S "${SOURCE_DIR}" -B "${WORK_DIR}/build" -G Ninja
 step(${CMAKE_COMMAND} --build "${WORK_DIR}/build")
 set(ENV{LD_LIBRARY_PATH} "${WORK_DIR}/prefix/lib:$ENV{LD_LIBRARY_PATH}")
 step("${WORK_DIR}/build/consumer")
+step("${WORK_DIR}/build/tessel_only")

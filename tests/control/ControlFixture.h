@@ -21,19 +21,19 @@ struct ControlFixture : ::testing::Test
     RecordingServices services;
     ctlAttributes control{nullptr, &services};
     ctlAttributesPrivate *d = ctlAttributesPrivate::get(&control);
-    platform::DataGrid *grid = control.grid();
+    platform::DataGrid *grid = d->grdEdit;
     std::shared_ptr<FakeCollection> source = std::make_shared<FakeCollection>();
 
     platform::RecordSet &load()
     {
         control.setDataSource(source);
-        return *control.attributeTable();
+        return *d->m_rs;
     }
     // One field of every row of the attribute table, as text.
     QStringList column(const QString &field) const
     {
         QStringList out;
-        const platform::RecordSet &rs = *control.attributeTable();
+        const platform::RecordSet &rs = *d->m_rs;
         for (int r = 0; r < rs.recordCount(); ++r)
             out << rs.valueAt(r, rs.fieldIndex(field)).toText();
         return out;

@@ -1,6 +1,6 @@
 #include "control/ValueDisplay.h"
 
-#include "platform/Error.h"
+#include "core/Error.h"
 #include "tests/support/Printers.h"
 #include "tests/support/ScopedLocale.h"
 

@@ -67,8 +67,8 @@ struct WriteBack : test::ControlFixture
     // Writes `text` into the value cell of the first row, as the grid's editor does.
     void type(const Variant &text)
     {
-        control.attributeTable()->moveFirst();
-        control.attributeTable()->setValue(kValue, text);
+        d->m_rs.get()->moveFirst();
+        d->m_rs.get()->setValue(kValue, text);
     }
     // Types `text` into the value cell of grid row `row` and presses Enter.
     void typeIntoGrid(int row, const QString &text)
@@ -236,7 +236,7 @@ TEST_F(WriteBack, AnyFailingAttributeOperationEndsTheEditCleanly)
             type(kind.typed);
 
             EXPECT_FALSE(d->m_bUpdating);
-            EXPECT_NO_THROW(control.attributeTable()->checkConsistency());
+            EXPECT_NO_THROW(d->m_rs.get()->checkConsistency());
             for (const auto &m : services.messages)
                 EXPECT_TRUE(Op(op) == Op::Validate && m.text.startsWith(u"Invalid value ( "))
                     << m.text.toStdString();
@@ -288,11 +288,11 @@ TEST_F(WriteBack, TheHostMayReplaceTheSourceWhileAnEditRuns)
             EXPECT_FALSE(d->m_bUpdating);
             EXPECT_EQ(changes.size(), onMessage ? 0 : 1);
             if (detach) {
-                EXPECT_EQ(control.attributeTable(), nullptr);
+                EXPECT_EQ(d->m_rs.get(), nullptr);
             } else {
-                ASSERT_NE(control.attributeTable(), nullptr);
-                EXPECT_EQ(control.attributeTable()->recordCount(), 1);
-                control.attributeTable()->checkConsistency();
+                ASSERT_NE(d->m_rs.get(), nullptr);
+                EXPECT_EQ(d->m_rs.get()->recordCount(), 1);
+                d->m_rs.get()->checkConsistency();
             }
         }
     }

@@ -78,7 +78,7 @@ TEST(ControlInitialize, FailureShowsTheMessageAndTheControlStillWorks)
     EXPECT_EQ(services.messages[0].title, QStringLiteral("CorvinAttributesEditor"));
     control.setPropertyCaption(QStringLiteral("P"));
     control.setDataSource(collectionOf(2));
-    EXPECT_EQ(control.attributeTable()->recordCount(), 2);
+    EXPECT_EQ(ctlAttributesPrivate::get(&control)->m_rs.get()->recordCount(), 2);
 }
 
 TEST_F(Control, AssigningASource)
@@ -86,18 +86,18 @@ TEST_F(Control, AssigningASource)
     control.show();
     control.setDataSource(collectionOf(0)); // an empty first source leaves none
     EXPECT_EQ(control.DataSource(), nullptr);
-    EXPECT_EQ(control.attributeTable(), nullptr);
+    EXPECT_EQ(d->m_rs.get(), nullptr);
 
     auto first = collectionOf(2);
     control.setDataSource(first);
     EXPECT_TRUE(grid->isVisible());
-    const platform::RecordSet *table = control.attributeTable();
+    const platform::RecordSet *table = d->m_rs.get();
     // An empty collection hides the grid and keeps the previous source and table.
     control.setDataSource(collectionOf(0));
     EXPECT_FALSE(grid->isVisible());
     EXPECT_EQ(grid->dataSource(), nullptr);
     EXPECT_EQ(control.DataSource(), first);
-    EXPECT_EQ(control.attributeTable(), table);
+    EXPECT_EQ(d->m_rs.get(), table);
     // DisplayOrder reloads the kept source, even when the order is unchanged.
     first->add("Added", adtText);
     control.setDisplayOrder(control.DisplayOrder());
@@ -115,7 +115,7 @@ TEST_F(Control, AssigningASource)
 
     control.setDataSource(nullptr);
     EXPECT_EQ(control.DataSource(), nullptr);
-    EXPECT_EQ(control.attributeTable(), nullptr);
+    EXPECT_EQ(d->m_rs.get(), nullptr);
     EXPECT_EQ(grid->dataSource(), nullptr);
 }
 
@@ -127,7 +127,7 @@ TEST_F(Control, RowsFollowTheDisplayOrderAndSkipHiddenAttributes)
     source->positions = {3, 1, 4, 2, 0};
 
     control.setDisplayOrder(ctlAttributes::eGDOInsertion); // before any source: only stored
-    EXPECT_EQ(control.attributeTable(), nullptr);
+    EXPECT_EQ(d->m_rs.get(), nullptr);
     load();
     EXPECT_EQ(column(kName), QStringList({"C", "B", "A", "A"}));
     control.setDisplayOrder(ctlAttributes::GridDisplayOrder(2)); // behaves as the default
@@ -228,8 +228,8 @@ TEST_F(Control, AnAttributeThatThrowsStopsTheLoad)
     EXPECT_THROW(control.setDataSource(s), platform::Error);
     EXPECT_FALSE(d->m_bUpdating);
     EXPECT_EQ(grid->dataSource(), nullptr);
-    EXPECT_EQ(control.attributeTable()->recordCount(), 1);
-    control.attributeTable()->checkConsistency();
+    EXPECT_EQ(d->m_rs.get()->recordCount(), 1);
+    d->m_rs.get()->checkConsistency();
 
     source->add(QString(256, QLatin1Char('n')), adtText);
     try {

@@ -1,5 +1,5 @@
 #include "platform/DataGrid.h"
-#include "platform/NumberText.h"
+#include "core/NumberText.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>

@@ -1,5 +1,5 @@
 #include "platform/RecordSet.h"
-#include "platform/Error.h"
+#include "core/Error.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "control/AttributeSource.h"
-#include "platform/Error.h"
+#include "core/AttributeSource.h"
+#include "core/Error.h"
 
 #include <QHash>
 #include <QString>

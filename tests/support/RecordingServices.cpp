@@ -1,6 +1,6 @@
 #include "tests/support/RecordingServices.h"
 
-#include "platform/Error.h"
+#include "core/Error.h"
 
 #include <QFileInfo>
 

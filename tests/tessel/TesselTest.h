@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/Error.h"
-#include "platform/Variant.h"
+#include "core/Error.h"
+#include "core/Variant.h"
 
 #include <QString>
 

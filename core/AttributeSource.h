@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/Export.h"
-#include "platform/Variant.h"
+#include "Export.h"
+#include "Variant.h"
 
 #include <QString>
 
@@ -25,7 +25,7 @@ enum AttributeDataType : std::int32_t {
 // One attribute of a host object, as the control calls it. Every operation may fail by
 // throwing platform::Error or any std::exception; the calling code decides what a failure
 // means.
-class TABULON_EXPORT Attribute
+class TABULON_CORE_EXPORT Attribute
 {
 public:
     virtual ~Attribute();
@@ -72,7 +72,7 @@ public:
 
 // The attributes of one host object. Collections are held by shared ownership; the control
 // keeps a reference to the one it shows and never copies it.
-class TABULON_EXPORT AttributeCollection
+class TABULON_CORE_EXPORT AttributeCollection
 {
 public:
     virtual ~AttributeCollection();

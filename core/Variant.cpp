@@ -1,7 +1,7 @@
-#include "platform/Variant.h"
+#include "core/Variant.h"
 
-#include "platform/Error.h"
-#include "platform/NumberText.h"
+#include "core/Error.h"
+#include "core/NumberText.h"
 
 #include <QLocale>
 

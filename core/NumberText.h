@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Export.h"
+#include "Export.h"
 
 #include <QString>
 #include <QStringView>
@@ -12,15 +12,15 @@ namespace tabulon::platform {
 // exponent introduced by E or e are read; reading stops at the first character that cannot
 // continue the number; no number at all gives 0. Also reports how many characters of the text
 // were consumed (whitespace included) when consumed is not null.
-TABULON_EXPORT double readNumber(QStringView text, qsizetype *consumed = nullptr);
+TABULON_CORE_EXPORT double readNumber(QStringView text, qsizetype *consumed = nullptr);
 
 // The standard number-to-text conversion: at most 15 significant digits, the user's decimal
 // separator (from QLocale()), no trailing zeros, and exponent notation ("1.5E+20", "1E-07") for
 // magnitudes of 1E15 and above or below 1E-4. NaN gives "NaN", infinities "Infinity" and
 // "-Infinity".
-TABULON_EXPORT QString numberToText(double value);
+TABULON_CORE_EXPORT QString numberToText(double value);
 
 // The same with an explicit decimal separator, for callers that must not depend on the locale.
-TABULON_EXPORT QString numberToText(double value, QChar decimalSeparator);
+TABULON_CORE_EXPORT QString numberToText(double value, QChar decimalSeparator);
 
 } // namespace tabulon::platform

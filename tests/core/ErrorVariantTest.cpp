@@ -1,5 +1,5 @@
-#include "platform/Error.h"
-#include "platform/Variant.h"
+#include "core/Error.h"
+#include "core/Variant.h"
 
 #include <QLocale>
 

@@ -1,4 +1,4 @@
-#include "platform/Error.h"
+#include "core/Error.h"
 
 namespace tabulon::platform {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Export.h"
+#include "Export.h"
 
 #include <QString>
 
@@ -13,7 +13,7 @@ namespace tabulon::platform {
 // The value exchanged with the host and its attribute objects: empty, null, boolean, 32-bit
 // integer, double or string. Conversions follow one rule set and raise platform::Error with
 // the numbers Error::TypeMismatch, Error::Overflow and Error::InvalidUseOfNull.
-class TABULON_EXPORT Variant
+class TABULON_CORE_EXPORT Variant
 {
 public:
     enum class Type : std::uint8_t { Empty, Null, Bool, Int, Double, String };
@@ -180,6 +180,6 @@ private:
 
 // Round a double half to even to a signed 32-bit integer; raises Overflow outside the range
 // and for NaN and infinities.
-TABULON_EXPORT std::int32_t roundToInt32(double d);
+TABULON_CORE_EXPORT std::int32_t roundToInt32(double d);
 
 } // namespace tabulon::platform

@@ -1,4 +1,4 @@
-#include "control/AttributeSource.h"
+#include "core/AttributeSource.h"
 
 namespace tabulon {
 

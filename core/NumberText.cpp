@@ -1,4 +1,4 @@
-#include "platform/NumberText.h"
+#include "core/NumberText.h"
 
 #include <QLocale>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Export.h"
+#include "Export.h"
 
 #include <QString>
 #include <QByteArray>
@@ -12,7 +12,7 @@ namespace tabulon::platform {
 // The run-time error raised by the conversions and components: a number, the component that
 // raised it and a description for people. Host attribute objects may throw it or any
 // std::exception.
-class TABULON_EXPORT Error : public std::exception
+class TABULON_CORE_EXPORT Error : public std::exception
 {
 public:
     // Numbers shared with the rest of the library.
@@ -51,6 +51,6 @@ private:
 };
 
 // The description of any exception: an Error's description, what() of anything else.
-TABULON_EXPORT QString describe(const std::exception &e);
+TABULON_CORE_EXPORT QString describe(const std::exception &e);
 
 } // namespace tabulon::platform
