@@ -107,24 +107,6 @@ public:
         }
     }
 
-    // Asks the processor to fetch the header that copying or releasing this value writes to,
-    // if it holds a shared text (see prefetchShared()).
-    void prefetch() const
-    {
-        if (m_type == Type::String) prefetchShared(m_string);
-    }
-
-    // Fetches a text's shared header ahead of use. Every copy and release of a QString
-    // changes the reference count in that header with a locked instruction, which waits for
-    // the line: a walk over many texts that are not in cache fetches a few ahead, so that the
-    // misses overlap instead of stalling one after another.
-    // (A text without a header asks for address 0, which is harmless: a prefetch never
-    // faults. Testing for it first made GCC 12 drop the prefetch altogether.)
-    static void prefetchShared(const QString &text)
-    {
-        __builtin_prefetch(const_cast<QString &>(text).data_ptr().d_ptr());
-    }
-
     // A short description for test output and logs: Empty, Null, Bool(true), Int(3), ...
     QString debugText() const;
 

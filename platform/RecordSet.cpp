@@ -1,6 +1,7 @@
 #include "platform/RecordSet.h"
 
 #include "core/Error.h"
+#include "core/Prefetch_p.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -112,8 +113,8 @@ public:
     {
         constexpr std::size_t ahead = 64;
         for (std::size_t i = 0; i < count; ++i) {
-            if (i + 2 * ahead < count) __builtin_prefetch(cells + i + 2 * ahead);
-            if (i + ahead < count) cells[i + ahead].prefetch();
+            if (i + 2 * ahead < count) prefetchLine(cells + i + 2 * ahead);
+            if (i + ahead < count) prefetchValue(cells[i + ahead]);
             cells[i] = Variant();
         }
     }

@@ -117,21 +117,6 @@ private:
     friend class Collection;
     struct Details;
 
-    // Fetch the object, and the headers of its name and text value, ahead of a walk's visit.
-    void prefetch() const
-    {
-        const char *p = reinterpret_cast<const char *>(this);
-        for (std::size_t offset = 0; offset < sizeof(Attribute); offset += 64)
-            __builtin_prefetch(p + offset);
-        __builtin_prefetch(p + sizeof(Attribute) - 1);
-    }
-    void prefetchTexts() const
-    {
-        tabulon::platform::Variant::prefetchShared(m_name);
-        tabulon::platform::Variant::prefetchShared(m_displayName);
-        m_value.prefetch();
-    }
-
     tabulon::platform::Variant convertForStore(const tabulon::platform::Variant &candidate) const;
     Details &details();
 

@@ -1,6 +1,7 @@
 #include "tessel/Collection.h"
 
 #include "core/Error.h"
+#include "core/Prefetch_p.h"
 #include "core/NumberText.h"
 
 #include <algorithm>
@@ -123,6 +124,21 @@ std::int32_t Collection::count() const
     return std::int32_t(m_attributes.size());
 }
 
+void Collection::prefetch(const Attribute &attribute)
+{
+    const char *p = reinterpret_cast<const char *>(&attribute);
+    for (std::size_t offset = 0; offset < sizeof(Attribute); offset += 64)
+        tabulon::platform::prefetchLine(p + offset);
+    tabulon::platform::prefetchLine(p + sizeof(Attribute) - 1);
+}
+
+void Collection::prefetchTexts(const Attribute &attribute)
+{
+    tabulon::platform::prefetchText(attribute.m_name);
+    tabulon::platform::prefetchText(attribute.m_displayName);
+    tabulon::platform::prefetchValue(attribute.m_value);
+}
+
 void Collection::forEach(const std::function<void(tabulon::Attribute &)> &visit) const
 {
     // Visitors read each attribute whole. In a large collection the attributes and their texts
@@ -134,8 +150,8 @@ void Collection::forEach(const std::function<void(tabulon::Attribute &)> &visit)
     // keeps every attribute alive, whatever the visitor does with its own references.
     const std::size_t n = m_attributes.size();
     for (std::size_t i = 0; i < n && i < m_attributes.size(); ++i) {
-        if (i + objectsAhead < n) m_attributes[i + objectsAhead]->prefetch();
-        if (i + textsAhead < n) m_attributes[i + textsAhead]->prefetchTexts();
+        if (i + objectsAhead < n) prefetch(*m_attributes[i + objectsAhead]);
+        if (i + textsAhead < n) prefetchTexts(*m_attributes[i + textsAhead]);
         visit(*m_attributes[i]);
     }
 }

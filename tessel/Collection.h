@@ -60,6 +60,10 @@ public:
 private:
     friend class Attribute;
 
+    // Fetch an attribute, and the headers of its name and text value, ahead of a walk's visit.
+    static void prefetch(const Attribute &attribute);
+    static void prefetchTexts(const Attribute &attribute);
+
     const std::shared_ptr<Attribute> *slot(const QString &name) const;
     Attribute *find(const QString &name) const;
     void invalidateNames() { m_namesValid = false; }
