@@ -78,7 +78,7 @@ void Edit(benchmark::State &state)
                      [&changes] { ++changes; });
     std::size_t i = 0;
     for (auto _ : state) {
-        rs.setValue(tabulon::kValue, typed[i++ % 2]);
+        rs.setValue(tabulon::fValue, typed[i++ % 2]);
     }
     if (changes != int(state.iterations()) || rs.currentRow() != editor.editedRow)
         state.SkipWithError("the edit did not complete");

@@ -1,11 +1,12 @@
 // The attribute table: the control's in-memory copy of the source, one row per visible
 // attribute, and the grid's data source.
 
-#include "control/ctlAttributes_p.h"
+#include "control/AttributeTable.h"
 
-#include "platform/DataGrid.h"
+#include "control/RowDisplay.h"
 #include "core/Error.h"
-#include "core/NumberText.h"
+#include "control/ctlAttributes_p.h"
+#include "platform/DataGrid.h"
 
 #include <QScopeGuard>
 
@@ -16,38 +17,74 @@ using platform::Variant;
 
 namespace {
 
+struct FieldSpec
+{
+    QString name;
+    RecordSet::FieldType type;
+};
+
 constexpr int kTextSize = 255;
 
-// The data-type code as the table stores it: its decimal text. The four codes in use are
-// shared strings, so that a large load does not allocate one per row.
+const std::array<FieldSpec, kFieldCount> &fieldSpecs()
+{
+    using T = RecordSet::FieldType;
+    static const std::array<FieldSpec, kFieldCount> specs{{
+        {QStringLiteral("Name"), T::VarWChar},
+        {QStringLiteral("DisplayName"), T::VarWChar},
+        {QStringLiteral("DataType"), T::VarWChar},
+        {QStringLiteral("UnitsType"), T::VarWChar},
+        {QStringLiteral("DisplayUnits"), T::VarWChar},
+        {QStringLiteral("Visible"), T::Boolean},
+        {QStringLiteral("Editable"), T::Boolean},
+        {QStringLiteral("RawValue"), T::Variant},
+        {QStringLiteral("Value"), T::Variant},
+        {QStringLiteral("AllowableValues"), T::VarWChar},
+        {QStringLiteral("ValueSet"), T::Boolean},
+        {QStringLiteral("Expression"), T::Boolean},
+    }};
+    return specs;
+}
+
+} // namespace
+
+const QString &fieldName(AttributeField field)
+{
+    return fieldSpecs()[std::size_t(field)].name;
+}
+
+std::unique_ptr<RecordSet> createAttributeTable()
+{
+    auto rs = std::make_unique<RecordSet>();
+    rs->setCursorLocation(RecordSet::CursorLocation::Client);
+    rs->setCursorType(RecordSet::CursorType::Static);
+    for (const FieldSpec &spec : fieldSpecs())
+        rs->appendField(spec.name, spec.type,
+                        spec.type == RecordSet::FieldType::VarWChar ? kTextSize : 0);
+    rs->open();
+    return rs;
+}
+
 QString dataTypeText(std::int32_t code)
 {
+    // The four codes in use are shared strings, so that a large load does not allocate one per
+    // row.
     static const QString known[] = {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"),
                                     QStringLiteral("4")};
     return code >= 1 && code <= 4 ? known[code - 1] : QString::number(code);
 }
 
-} // namespace
+int rowOfName(const RecordSet &table, const QString &name, int from)
+{
+    for (int row = std::max(from, 0); row < table.recordCount(); ++row) {
+        const Variant &v = table.valueAt(row, fName);
+        if (v.isString() && v.stringValue() == name) return row;
+    }
+    return -1;
+}
 
 void ctlAttributesPrivate::CreateAttributeTable()
 {
-    auto rs = std::make_unique<RecordSet>();
-    rs->setCursorLocation(RecordSet::CursorLocation::Client);
-    rs->setCursorType(RecordSet::CursorType::Static);
-    using T = RecordSet::FieldType;
-    rs->appendField(kName, T::VarWChar, kTextSize);
-    rs->appendField(kDisplayName, T::VarWChar, kTextSize);
-    rs->appendField(kDataType, T::VarWChar, kTextSize);
-    rs->appendField(kUnitsType, T::VarWChar, kTextSize);
-    rs->appendField(kDisplayUnits, T::VarWChar, kTextSize);
-    rs->appendField(kVisible, T::Boolean);
-    rs->appendField(kEditable, T::Boolean);
-    rs->appendField(kRawValue, T::Variant);
-    rs->appendField(kValue, T::Variant);
-    rs->appendField(kAllowableValues, T::VarWChar, kTextSize);
-    rs->appendField(kValueSet, T::Boolean);
-    rs->appendField(kExpression, T::Boolean);
-    rs->open();
+    auto rs = createAttributeTable();
     rs->connectFieldChangeComplete(
         [this](int count, std::span<const RecordSet::ChangedField> fields, RecordSet &table) {
             m_rs_FieldChangeComplete(count, fields, table);
@@ -94,8 +131,8 @@ void ctlAttributesPrivate::LoadAttributeRows(const AttributeCollection &Atts)
 
     for (int i = 0; i < grdEdit->columnCount(); ++i)
         grdEdit->column(i)->setVisible(false);
-    m_colProperty = grdEdit->columnByField(kDisplayName);
-    m_colValue = grdEdit->columnByField(kValue);
+    m_colProperty = grdEdit->columnByField(fieldName(fDisplayName));
+    m_colValue = grdEdit->columnByField(fieldName(fValue));
     m_colProperty->setVisible(true);
     m_colValue->setVisible(true);
     m_colProperty->setLocked(true);
@@ -108,60 +145,62 @@ void ctlAttributesPrivate::LoadAttributeRows(const AttributeCollection &Atts)
 void ctlAttributesPrivate::AddAttributeRow(const Attribute &attribute)
 {
     if (!attribute.isVisible()) return;
-    // The row is written in one step, in the table's field order: one notification per row
-    // instead of one per field keeps a large load close to the cost of copying the values.
-    const QString units = attribute.unitsText();
-    Variant row[] = {
-        attribute.name(),
-        attribute.displayName(),
-        dataTypeText(attribute.dataType()),
-        units,
-        units,
-        attribute.isVisible(),
-        attribute.isEditable(),
-        attribute.rawValue(),
-        DisplayValue(attribute, units),
-        attribute.allowableValues(),
-        attribute.isValueSet(),
-        attribute.isExpression(),
+    // The fields are read in the order a row written field by field takes them, and the row
+    // goes to the table in one step: one notification per row instead of one per field keeps a
+    // large load close to the cost of copying the values.
+    AttributeRow row;
+    int read = 0;
+    const auto put = [&](AttributeField field, Variant value) {
+        row[std::size_t(field)] = std::move(value);
+        read = field + 1;
     };
-    static_assert(std::size(row) == kFieldCount);
-    m_rs->addNew(row);
+    try {
+        put(fName, attribute.name());
+        put(fDisplayName, attribute.displayName());
+        put(fDataType, dataTypeText(attribute.dataType()));
+        const QString units = attribute.unitsText();
+        put(fUnitsType, units);
+        put(fDisplayUnits, units);
+        put(fVisible, attribute.isVisible());
+        put(fEditable, attribute.isEditable());
+        put(fRawValue, attribute.rawValue());
+        put(fValue, DisplayValue(attribute, units, m_bShowUnits));
+        put(fAllowableValues, attribute.allowableValues());
+        put(fValueSet, attribute.isValueSet());
+        put(fExpression, attribute.isExpression());
+    } catch (...) {
+        // The row stands with the fields read until the failure.
+        AppendRow(row, read);
+        throw;
+    }
+    AppendRow(row, kFieldCount);
+}
+
+void ctlAttributesPrivate::AppendRow(AttributeRow &row, int fields)
+{
+    if (fields == kFieldCount) {
+        const int before = m_rs->recordCount();
+        try {
+            m_rs->addNew(row);
+            m_rs->updateBatch();
+            return;
+        } catch (const platform::Error &) {
+            // A refused value leaves no row and hands the values back; the row is then written
+            // field by field below, which stops at the refused field.
+            if (m_rs->recordCount() != before) throw;
+        }
+    }
+    m_rs->addNew();
+    for (int field = 0; field < fields; ++field)
+        m_rs->setValue(field, row[std::size_t(field)]);
     m_rs->updateBatch();
 }
 
 void ctlAttributesPrivate::RefreshRowDisplay(const Attribute &attribute)
 {
-    m_rs->setValue(kRawValue, attribute.rawValue());
-    m_rs->setValue(kValue, DisplayValue(attribute, m_rs->value(kDisplayUnits).toText()));
-}
-
-Variant ctlAttributesPrivate::DisplayValue(const Attribute &attribute,
-                                           const QString &displayUnits) const
-{
-    const std::int32_t dataType = attribute.dataType();
-    if (dataType == adtBoolean)
-        return attribute.value().toBool() ? QStringLiteral("True") : QStringLiteral("False");
-
-    const Variant x = AttributeDisplayValue(attribute);
-    if (attribute.enumerationCount() > 0) {
-        const QString text = attribute.displayText(x.toText());
-        return text.isEmpty() ? x : Variant(text);
-    }
-    if (attribute.unitsCode() == 16 || dataType != adtReal || !m_bShowUnits) return x;
-    // A number is taken as it is; only text is read by the number rule, which knows "." alone
-    // and would cut a number's own text at a decimal comma.
-    const double number = x.isNumber() ? x.toDouble() : platform::readNumber(x.toText());
-    return platform::numberToText(number) + QLatin1Char(' ') + displayUnits;
-}
-
-Variant ctlAttributesPrivate::AttributeDisplayValue(const Attribute &attribute)
-{
-    try {
-        return attribute.evaluatedValue();
-    } catch (const std::exception &e) {
-        return platform::describe(e);
-    }
+    m_rs->setValue(fRawValue, attribute.rawValue());
+    m_rs->setValue(fValue, DisplayValue(attribute, m_rs->value(fDisplayUnits).toText(),
+                                        m_bShowUnits));
 }
 
 } // namespace tabulon

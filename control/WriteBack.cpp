@@ -3,15 +3,15 @@
 
 #include "control/ctlAttributes_p.h"
 
+#include "control/RowDisplay.h"
 #include "control/UnitConvert.h"
+#include "control/UpdatingGuard.h"
 #include "control/ValueDisplay.h"
-#include "platform/DataGrid.h"
 #include "core/Error.h"
+#include "platform/DataGrid.h"
 
 #include <QCoreApplication>
 #include <QScopeGuard>
-
-#include <cmath>
 
 namespace tabulon {
 
@@ -29,82 +29,42 @@ bool isTrue(const Variant &v)
 
 void ctlAttributesPrivate::RefreshRowValue(const Attribute &attribute)
 {
-    m_bUpdating = true;
+    const UpdatingGuard updating(m_bUpdating);
     try {
-        const QString units = m_rs->value(kDisplayUnits).toText();
-        if (m_rs->value(kDataType).toInt() == adtReal && m_bShowUnits && !units.isEmpty()) {
+        const QString units = m_rs->value(fDisplayUnits).toText();
+        if (m_rs->value(fDataType).toInt() == adtReal && m_bShowUnits && !units.isEmpty()) {
             UnitCode used = kNoUnit;
             const Variant v = attribute.valueInUnits(UnitCodeFromName(units), used);
-            m_rs->setValue(kValue, FormatUnitValue(v, used).toText() + QLatin1Char(' ') + units);
+            m_rs->setValue(fValue, textWithUnits(FormatUnitValue(v, used).toText(), units));
         } else {
-            m_rs->setValue(kValue, attribute.value());
+            m_rs->setValue(fValue, attribute.value());
         }
     } catch (...) {
     }
-    m_bUpdating = false;
 }
 
 void ctlAttributesPrivate::RefreshExpressionRows()
 {
-    m_bUpdating = true;
+    UpdatingGuard updating(m_bUpdating);
     QCoreApplication::processEvents();
     // The host may have detached, before or during these events, or loaded another object
     // (which lowers the flag).
-    m_bUpdating = true;
-    if (!m_rs || !m_Atts) {
-        m_bUpdating = false;
-        return;
-    }
+    updating.raise();
+    if (!m_rs || !m_Atts) return;
     try {
         const int remembered = m_rs->currentRow();
         // An independent cursor walks the rows, so that the table's own cursor (and the grid's
-        // current row) moves only onto expression rows. The walk runs over every row after
-        // every edit, so the fields are looked up once.
-        const int expression = m_rs->fieldIndex(kExpression);
-        const int name = m_rs->fieldIndex(kName);
-        const int value = m_rs->fieldIndex(kValue);
+        // current row) moves only onto expression rows.
         const std::unique_ptr<RecordSet> rows = m_rs->clone();
         if (rows->recordCount() > 0) rows->moveFirst();
         for (; !rows->isEOF(); rows->moveNext()) {
-            if (!isTrue(rows->value(expression))) continue;
-            const auto attribute = m_Atts->itemByKey(rows->value(name).toText());
+            if (!isTrue(rows->value(fExpression))) continue;
+            const auto attribute = m_Atts->itemByKey(rows->value(fName).toText());
             m_rs->setBookmark(rows->bookmark());
-            m_rs->setValue(value, attribute->value());
+            m_rs->setValue(fValue, attribute->value());
         }
         m_rs->setCurrentRow(remembered);
     } catch (...) {
-    }
-    m_bUpdating = false;
-}
-
-QString ctlAttributesPrivate::StoredEnumValue(const Attribute &attribute, const QString &text)
-{
-    const std::int32_t count = attribute.enumerationCount();
-    if (count < 1) return QString();
-    for (std::int32_t i = 0; i < count; ++i)
-        if (text == attribute.enumerationDisplayText(i)) return attribute.enumerationValue(i);
-    return attribute.enumerationValue(0);
-}
-
-bool ctlAttributesPrivate::IsValueValid(const Attribute &attribute, const Variant &value)
-{
-    try {
-        switch (attribute.dataType()) {
-        case adtText:
-            return attribute.validate(value.toString());
-        case adtInteger:
-            return attribute.validate(int(value.toInt()));
-        case adtReal: {
-            // Typed digits past the range of a double read as infinity; neither it nor NaN is a
-            // value to hand to the attribute.
-            const double d = value.toDouble();
-            return std::isfinite(d) && attribute.validate(d);
-        }
-        default:
-            return false;
-        }
-    } catch (...) {
-        return false;
     }
 }
 
@@ -112,20 +72,27 @@ void ctlAttributesPrivate::ApplyRawValue(Attribute &attribute, const QString &te
 {
     try {
         attribute.setValue(text);
-        m_bUpdating = true;
-        m_rs->setValue(kValue, AttributeDisplayValue(attribute));
+        const UpdatingGuard updating(m_bUpdating);
+        m_rs->setValue(fValue, AttributeDisplayValue(attribute));
     } catch (...) {
     }
-    m_bUpdating = false;
+}
+
+bool ctlAttributesPrivate::ShowInputMessage(const QString &text)
+{
+    // A message box runs an event loop, in which the host may load another object or detach.
+    const RecordSet *const table = m_rs.get();
+    m_services->messageBox(q, text, messageTitle());
+    return m_rs.get() == table;
 }
 
 bool ctlAttributesPrivate::ValueEdit(const Variant &v)
 {
-    // A message box runs an event loop and AttributeChange runs host code: either may load
-    // another object or detach. The edit then ends, since its row is gone.
+    // AttributeChange runs host code, which may load another object or detach. The edit then
+    // ends, since its row is gone.
     const RecordSet *const table = m_rs.get();
     const auto replaced = [&] { return m_rs.get() != table; };
-    const QString name = m_rs->value(kName).toText();
+    const QString name = m_rs->value(fName).toText();
     const auto attribute = m_Atts->itemByKey(name);
 
     if (attribute->dataType() == adtBoolean) {
@@ -136,14 +103,12 @@ bool ctlAttributesPrivate::ValueEdit(const Variant &v)
             converts = false;
         }
         if (!converts) {
-            m_services->messageBox(q,
-                                   QStringLiteral("Invalid boolean value ( ") + v.toText() +
-                                       QStringLiteral(" )\r\n") + attribute->displayName() +
-                                       QStringLiteral(" FALSE assumed"),
-                                   kMessageTitle);
-            if (replaced()) return false;
+            if (!ShowInputMessage(QStringLiteral("Invalid boolean value ( ") + v.toText() +
+                                  QStringLiteral(" )\r\n") + attribute->displayName() +
+                                  QStringLiteral(" FALSE assumed")))
+                return false;
             // Not guarded: the nested notification stores false in the attribute.
-            m_rs->setValue(kValue, false);
+            m_rs->setValue(fValue, false);
             return true;
         }
         attribute->setValue(v);
@@ -152,7 +117,7 @@ bool ctlAttributesPrivate::ValueEdit(const Variant &v)
         return false;
     }
 
-    if (m_rs->value(kAllowableValues).toText().contains(QLatin1String("enumeration"))) {
+    if (m_rs->value(fAllowableValues).toText().contains(QLatin1String("enumeration"))) {
         attribute->setValue(StoredEnumValue(*attribute, v.toText()));
         Q_EMIT q->AttributeChange(name);
         if (replaced()) return false;
@@ -161,14 +126,12 @@ bool ctlAttributesPrivate::ValueEdit(const Variant &v)
     }
 
     const ParsedValue parsed =
-        ParseEnteredValue(v, m_rs->value(kDataType).toInt(), m_rs->value(kDisplayUnits));
+        ParseEnteredValue(v, m_rs->value(fDataType).toInt(), m_rs->value(fDisplayUnits));
     if (!IsValueValid(*attribute, parsed.value)) {
-        m_services->messageBox(q,
-                               QStringLiteral("Invalid value ( ") + v.toText() +
-                                   QStringLiteral(" )\r\n") + attribute->displayName() +
-                                   QStringLiteral(" has not been changed"),
-                               kMessageTitle);
-        if (replaced()) return false;
+        if (!ShowInputMessage(QStringLiteral("Invalid value ( ") + v.toText() +
+                              QStringLiteral(" )\r\n") + attribute->displayName() +
+                              QStringLiteral(" has not been changed")))
+            return false;
     } else if (parsed.units.isEmpty() || attribute->dataType() != adtReal) {
         attribute->setValue(parsed.value);
     } else {
@@ -194,10 +157,10 @@ void ctlAttributesPrivate::m_rs_FieldChangeComplete(int count,
             const QString field = fields[std::size_t(i)].name;
             const Variant value = fields[std::size_t(i)].value;
             if (value.isEmpty()) continue;
-            if (field == kValue) {
+            if (field == fieldName(fValue)) {
                 if (!ValueEdit(value)) return;
-            } else if (field == kRawValue) {
-                const auto attribute = m_Atts->itemByKey(m_rs->value(kName).toText());
+            } else if (field == fieldName(fRawValue)) {
+                const auto attribute = m_Atts->itemByKey(m_rs->value(fName).toText());
                 ApplyRawValue(*attribute, value.toText());
             }
         }
@@ -210,16 +173,13 @@ Variant ctlAttributes::SetAttributeValue(const Variant &Index, const Variant &Va
 {
     try {
         if (!d->m_rs || !d->m_Atts) return {};
-        d->m_rs->moveFirst();
-        while (!d->m_rs->isEOF()) {
-            const auto attribute = d->m_Atts->itemByKey(Index);
-            if (d->m_rs->value(kName).toText() == attribute->name()) {
-                attribute->setValue(Value);
-                d->RefreshRowDisplay(*attribute);
-                break;
-            }
-            d->m_rs->moveNext();
-        }
+        const auto attribute = d->m_Atts->itemByKey(Index);
+        const int row = rowOfName(*d->m_rs, attribute->name());
+        // Where the walk over the rows would have stopped: on the row, or past the last one.
+        d->m_rs->setCurrentRow(row < 0 ? d->m_rs->recordCount() : row);
+        if (row < 0) return {};
+        attribute->setValue(Value);
+        d->RefreshRowDisplay(*attribute);
     } catch (...) {
     }
     return {};
@@ -227,35 +187,30 @@ Variant ctlAttributes::SetAttributeValue(const Variant &Index, const Variant &Va
 
 Variant ctlAttributes::SetAttributeDisplayUnits(const Variant &Index, const QString &DisplayUnits)
 {
-    d->m_bUpdating = true;
+    const UpdatingGuard updating(d->m_bUpdating);
     try {
-        if (d->m_rs && d->m_Atts) {
-            RecordSet &rs = *d->m_rs;
-            rs.moveFirst();
-            const auto attribute = d->m_Atts->itemByKey(Index);
-            const QString name = attribute->name();
-            while (!rs.isEOF() && rs.value(kName).toText() != name)
-                rs.moveNext();
-            if (!rs.isEOF()) {
-                rs.setValue(kDisplayUnits, DisplayUnits);
-                if (!rs.value(kUnitsType).toText().isEmpty() && attribute->dataType() == adtReal &&
-                    d->m_bShowUnits) {
-                    UnitCode used = kNoUnit;
-                    const Variant v = attribute->valueInUnits(UnitCodeFromName(DisplayUnits), used);
-                    rs.setValue(kValue,
-                                v.toText() + QLatin1Char(' ') + rs.value(kDisplayUnits).toText());
-                }
-                rs.updateBatch();
+        if (!d->m_rs || !d->m_Atts) return {};
+        RecordSet &rs = *d->m_rs;
+        const auto attribute = d->m_Atts->itemByKey(Index);
+        const int row = rowOfName(rs, attribute->name());
+        if (row >= 0) {
+            rs.setCurrentRow(row);
+            rs.setValue(fDisplayUnits, DisplayUnits);
+            if (!rs.value(fUnitsType).toText().isEmpty() && attribute->dataType() == adtReal &&
+                d->m_bShowUnits) {
+                UnitCode used = kNoUnit;
+                const Variant v = attribute->valueInUnits(UnitCodeFromName(DisplayUnits), used);
+                rs.setValue(fValue, textWithUnits(v.toText(), rs.value(fDisplayUnits).toText()));
             }
-            if (rs.recordCount() > 0) {
-                rs.moveFirst();
-                rs.movePrevious();
-            }
-            d->grdEdit->scroll(0, -rs.recordCount());
+            rs.updateBatch();
         }
+        if (rs.recordCount() > 0) {
+            rs.moveFirst();
+            rs.movePrevious();
+        }
+        d->grdEdit->scroll(0, -rs.recordCount());
     } catch (...) {
     }
-    d->m_bUpdating = false;
     return {};
 }
 

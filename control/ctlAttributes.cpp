@@ -1,6 +1,9 @@
 #include "control/ctlAttributes.h"
 #include "control/ctlAttributes_p.h"
 
+#include "control/RowDisplay.h"
+#include "control/UpdatingGuard.h"
+
 #include "platform/DataGrid.h"
 #include "core/Error.h"
 #include "platform/PropertyBag.h"
@@ -11,7 +14,9 @@
 #include <QResizeEvent>
 #include <QStyle>
 
+#include <array>
 #include <cmath>
+#include <optional>
 
 namespace tabulon {
 
@@ -27,6 +32,55 @@ Variant colourToVariant(const QColor &c)
 QColor colourFromVariant(const Variant &v)
 {
     return QColor::fromRgb(QRgb(v.toInt()) | 0xFF000000u);
+}
+
+// The property-bag keys, also sent with propertyChanged.
+const QString kPropertyCaption = QStringLiteral("PropertyCaption");
+const QString kValueCaption = QStringLiteral("ValueCaption");
+const QString kRowHeight = QStringLiteral("RowHeight");
+const QString kBackColor = QStringLiteral("BackColor");
+const QString kForeColor = QStringLiteral("ForeColor");
+const QString kRecordSelectors = QStringLiteral("RecordSelectors");
+const QString kShowUnits = QStringLiteral("ShowUnits");
+const QString kDisplayOrder = QStringLiteral("DisplayOrder");
+
+// One persisted property: its key, how it is read from and applied to the control, and its
+// defaults. Reading falls back to the fixed default when there is one, else to the current
+// value; writing leaves out a value equal to the writing default, and always writes when there
+// is none.
+struct PersistedProperty
+{
+    const QString &key;
+    Variant (*get)(const ctlAttributes &);
+    void (*set)(ctlAttributes &, const Variant &);
+    std::optional<Variant> readingDefault;
+    std::optional<Variant> writingDefault;
+};
+
+// In the order they are read and written.
+const std::array<PersistedProperty, 8> &persistedProperties()
+{
+    using C = ctlAttributes;
+    static const std::array<PersistedProperty, 8> properties{{
+        {kPropertyCaption, [](const C &c) { return Variant(c.PropertyCaption()); },
+         [](C &c, const Variant &v) { c.setPropertyCaption(v.toText()); }, QString(), QString()},
+        {kValueCaption, [](const C &c) { return Variant(c.ValueCaption()); },
+         [](C &c, const Variant &v) { c.setValueCaption(v.toText()); }, QString(), QString()},
+        {kRowHeight, [](const C &c) { return Variant(double(c.RowHeight())); },
+         [](C &c, const Variant &v) { c.setRowHeight(float(v.toDouble())); }, {}, {}},
+        {kBackColor, [](const C &c) { return colourToVariant(c.BackColor()); },
+         [](C &c, const Variant &v) { c.setBackColor(colourFromVariant(v)); }, {}, {}},
+        {kForeColor, [](const C &c) { return colourToVariant(c.ForeColor()); },
+         [](C &c, const Variant &v) { c.setForeColor(colourFromVariant(v)); }, {}, {}},
+        {kRecordSelectors, [](const C &c) { return Variant(c.RecordSelectors()); },
+         [](C &c, const Variant &v) { c.setRecordSelectors(v.toBool()); }, {}, {}},
+        {kShowUnits, [](const C &c) { return Variant(c.ShowUnits()); },
+         [](C &c, const Variant &v) { c.setShowUnits(v.toBool()); }, {}, {}},
+        {kDisplayOrder, [](const C &c) { return Variant(int(c.DisplayOrder())); },
+         [](C &c, const Variant &v) { c.setDisplayOrder(C::GridDisplayOrder(v.toInt())); }, 0,
+         0},
+    }};
+    return properties;
 }
 
 } // namespace
@@ -50,7 +104,7 @@ void ctlAttributesPrivate::Initialize()
     } catch (const std::exception &e) {
         m_services->messageBox(
             q, QStringLiteral("Unexpected error initialising Tabulon\r\n") + platform::describe(e),
-            kMessageTitle);
+            messageTitle());
     }
 }
 
@@ -76,8 +130,8 @@ ctlAttributes::ctlAttributes(QWidget *parent, platform::Services *services)
 {
     d->grdEdit = new platform::DataGrid(this);
     d->grdEdit->setObjectName(QStringLiteral("grdEdit"));
-    d->grdEdit->addColumn(QStringLiteral("DisplayName"));
-    d->grdEdit->addColumn(QStringLiteral("Value"));
+    d->grdEdit->addColumn(fieldName(fDisplayName));
+    d->grdEdit->addColumn(fieldName(fValue));
     d->grdEdit->move(0, 0);
     // The control sizes the two columns to the grid's width itself.
     d->grdEdit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -127,15 +181,9 @@ void ctlAttributes::setDataSource(std::shared_ptr<AttributeCollection> Atts)
     }
     d->grdEdit->show();
     d->m_Atts = Atts;
-    d->m_bUpdating = true;
-    try {
-        d->CreateAttributeTable();
-        d->LoadAttributeRows(*Atts);
-    } catch (...) {
-        d->m_bUpdating = false;
-        throw;
-    }
-    d->m_bUpdating = false;
+    const UpdatingGuard updating(d->m_bUpdating);
+    d->CreateAttributeTable();
+    d->LoadAttributeRows(*Atts);
 }
 
 ctlAttributes::GridDisplayOrder ctlAttributes::DisplayOrder() const
@@ -147,7 +195,7 @@ void ctlAttributes::setDisplayOrder(GridDisplayOrder newOrder)
 {
     d->m_displayOrder = newOrder;
     // Persisted, so hosts that mark their form as changed on this notification see it too.
-    Q_EMIT propertyChanged(QStringLiteral("DisplayOrder"));
+    Q_EMIT propertyChanged(kDisplayOrder);
     if (d->m_Atts) setDataSource(d->m_Atts);
 }
 
@@ -159,7 +207,7 @@ QString ctlAttributes::PropertyCaption() const
 void ctlAttributes::setPropertyCaption(const QString &Caption)
 {
     d->m_colProperty->setCaption(Caption);
-    Q_EMIT propertyChanged(QStringLiteral("PropertyCaption"));
+    Q_EMIT propertyChanged(kPropertyCaption);
 }
 
 QString ctlAttributes::ValueCaption() const
@@ -170,7 +218,7 @@ QString ctlAttributes::ValueCaption() const
 void ctlAttributes::setValueCaption(const QString &Caption)
 {
     d->m_colValue->setCaption(Caption);
-    Q_EMIT propertyChanged(QStringLiteral("ValueCaption"));
+    Q_EMIT propertyChanged(kValueCaption);
 }
 
 float ctlAttributes::RowHeight() const
@@ -181,7 +229,7 @@ float ctlAttributes::RowHeight() const
 void ctlAttributes::setRowHeight(float H)
 {
     d->grdEdit->setRowHeight(H);
-    Q_EMIT propertyChanged(QStringLiteral("RowHeight"));
+    Q_EMIT propertyChanged(kRowHeight);
 }
 
 QColor ctlAttributes::BackColor() const
@@ -192,7 +240,7 @@ QColor ctlAttributes::BackColor() const
 void ctlAttributes::setBackColor(const QColor &c)
 {
     d->grdEdit->setBackColor(c);
-    Q_EMIT propertyChanged(QStringLiteral("BackColor"));
+    Q_EMIT propertyChanged(kBackColor);
 }
 
 QColor ctlAttributes::ForeColor() const
@@ -203,7 +251,7 @@ QColor ctlAttributes::ForeColor() const
 void ctlAttributes::setForeColor(const QColor &c)
 {
     d->grdEdit->setForeColor(c);
-    Q_EMIT propertyChanged(QStringLiteral("ForeColor"));
+    Q_EMIT propertyChanged(kForeColor);
 }
 
 bool ctlAttributes::RecordSelectors() const
@@ -214,7 +262,7 @@ bool ctlAttributes::RecordSelectors() const
 void ctlAttributes::setRecordSelectors(bool on)
 {
     d->grdEdit->setRecordSelectors(on);
-    Q_EMIT propertyChanged(QStringLiteral("RecordSelectors"));
+    Q_EMIT propertyChanged(kRecordSelectors);
     d->m_sngSelectorWidth = RecordSelectors() ? float(d->m_lScrollBarWidth * 1.25) : 0.0f;
     Resize();
 }
@@ -227,38 +275,21 @@ bool ctlAttributes::ShowUnits() const
 void ctlAttributes::setShowUnits(bool bNew)
 {
     d->m_bShowUnits = bNew;
-    Q_EMIT propertyChanged(QStringLiteral("ShowUnits"));
+    Q_EMIT propertyChanged(kShowUnits);
 }
 
 void ctlAttributes::InitProperties() {}
 
 void ctlAttributes::ReadProperties(const platform::PropertyBag &bag)
 {
-    setPropertyCaption(bag.readProperty(QStringLiteral("PropertyCaption"), QString()).toText());
-    setValueCaption(bag.readProperty(QStringLiteral("ValueCaption"), QString()).toText());
-    setRowHeight(
-        float(bag.readProperty(QStringLiteral("RowHeight"), double(RowHeight())).toDouble()));
-    setBackColor(colourFromVariant(
-        bag.readProperty(QStringLiteral("BackColor"), colourToVariant(BackColor()))));
-    setForeColor(colourFromVariant(
-        bag.readProperty(QStringLiteral("ForeColor"), colourToVariant(ForeColor()))));
-    setRecordSelectors(
-        bag.readProperty(QStringLiteral("RecordSelectors"), RecordSelectors()).toBool());
-    setShowUnits(bag.readProperty(QStringLiteral("ShowUnits"), ShowUnits()).toBool());
-    setDisplayOrder(GridDisplayOrder(bag.readProperty(QStringLiteral("DisplayOrder"), 0).toInt()));
+    for (const PersistedProperty &p : persistedProperties())
+        p.set(*this, bag.readProperty(p.key, p.readingDefault ? *p.readingDefault : p.get(*this)));
 }
 
 void ctlAttributes::WriteProperties(platform::PropertyBag &bag) const
 {
-    const Variant none; // no writing default: always written
-    bag.writeProperty(QStringLiteral("PropertyCaption"), PropertyCaption(), QString());
-    bag.writeProperty(QStringLiteral("ValueCaption"), ValueCaption(), QString());
-    bag.writeProperty(QStringLiteral("RowHeight"), double(RowHeight()), none);
-    bag.writeProperty(QStringLiteral("BackColor"), colourToVariant(BackColor()), none);
-    bag.writeProperty(QStringLiteral("ForeColor"), colourToVariant(ForeColor()), none);
-    bag.writeProperty(QStringLiteral("RecordSelectors"), RecordSelectors(), none);
-    bag.writeProperty(QStringLiteral("ShowUnits"), ShowUnits(), none);
-    bag.writeProperty(QStringLiteral("DisplayOrder"), int(DisplayOrder()), 0);
+    for (const PersistedProperty &p : persistedProperties())
+        bag.writeProperty(p.key, p.get(*this), p.writingDefault.value_or(Variant()));
 }
 
 void ctlAttributes::Resize()

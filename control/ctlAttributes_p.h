@@ -1,12 +1,16 @@
 #pragma once
 
-// Private part of ctlAttributes, shared by the control's source files and its tests. Not
-// installed; not part of the API.
+// Private part of ctlAttributes: the control's state and the steps its public members run.
+// Not installed; not part of the API. Each concern keeps its steps in a file of its own:
+// ctlAttributes.cpp (creation, properties, layout), AttributeTable.cpp (the table and its
+// load), WriteBack.cpp (edits reaching the attribute objects). Rules that need no state are
+// free functions beside them (RowDisplay, ValueDisplay, UnitConvert).
 
+#include "control/AttributeTable.h"
 #include "control/ctlAttributes.h"
+#include "core/Variant.h"
 #include "platform/RecordSet.h"
 #include "platform/Services.h"
-#include "core/Variant.h"
 
 #include <QString>
 
@@ -23,24 +27,7 @@ class DataGrid;
 class DataGridColumn;
 } // namespace platform
 
-// The attribute table's field names, in the order the table appends them, and the title of
-// the control's messages.
-inline const QString kName = QStringLiteral("Name");
-inline const QString kDisplayName = QStringLiteral("DisplayName");
-inline const QString kDataType = QStringLiteral("DataType");
-inline const QString kUnitsType = QStringLiteral("UnitsType");
-inline const QString kDisplayUnits = QStringLiteral("DisplayUnits");
-inline const QString kVisible = QStringLiteral("Visible");
-inline const QString kEditable = QStringLiteral("Editable");
-inline const QString kRawValue = QStringLiteral("RawValue");
-inline const QString kValue = QStringLiteral("Value");
-inline const QString kAllowableValues = QStringLiteral("AllowableValues");
-inline const QString kValueSet = QStringLiteral("ValueSet");
-inline const QString kExpression = QStringLiteral("Expression");
-inline constexpr std::size_t kFieldCount = 12;
-inline const QString kMessageTitle = QStringLiteral("CorvinAttributesEditor");
-
-class TABULON_EXPORT ctlAttributesPrivate
+class TABULON_AUTOTEST_EXPORT ctlAttributesPrivate
 {
 public:
     explicit ctlAttributesPrivate(ctlAttributes *q, platform::Services *services);
@@ -50,36 +37,33 @@ public:
     // Creation: takes the grid's two columns, measures the scroll bar. Any failure is shown in
     // a message box and the remaining steps are skipped; the control still comes into being.
     void Initialize();
+    // Layout: sizes the column other than `column` to take the rest of the grid's width.
+    void FitValueColumn(platform::DataGridColumn *column);
 
     // The attribute table.
     void CreateAttributeTable();
     void LoadAttributeRows(const AttributeCollection &Atts);
     void AddAttributeRow(const Attribute &attribute);
+    // Appends a row holding the first `fields` values of `row` (the rest empty).
+    void AppendRow(AttributeRow &row, int fields);
     void RefreshRowDisplay(const Attribute &attribute);
-    // What the "Value" field shows for the attribute, with its display units.
-    platform::Variant DisplayValue(const Attribute &attribute, const QString &displayUnits) const;
-    static platform::Variant AttributeDisplayValue(const Attribute &attribute);
-
-    // Layout: sizes the column other than `column` to take the rest of the grid's width.
-    void FitValueColumn(platform::DataGridColumn *column);
-
-    // Value display after a change.
-    void RefreshRowValue(const Attribute &attribute);
-    void RefreshExpressionRows();
-
-    // Write-back.
-    static QString StoredEnumValue(const Attribute &attribute, const QString &text);
-    static bool IsValueValid(const Attribute &attribute, const platform::Variant &value);
-    void ApplyRawValue(Attribute &attribute, const QString &text);
-    // Handles an edit of "Value"; false ends the notification.
-    bool ValueEdit(const platform::Variant &v);
-
     // Makes `table` the attribute table. The old one is destroyed, its rows left to `table` to
     // write over, unless a field-change notification is running (the host may load or detach
     // from an AttributeChange handler or while a message is up): then one of its writes is
     // still on the stack, and it is kept until the next replacement outside a notification.
     void ReplaceTable(std::unique_ptr<platform::RecordSet> table);
 
+    // Value display after a change.
+    void RefreshRowValue(const Attribute &attribute);
+    void RefreshExpressionRows();
+
+    // Write-back.
+    void ApplyRawValue(Attribute &attribute, const QString &text);
+    // Handles an edit of "Value"; false ends the notification.
+    bool ValueEdit(const platform::Variant &v);
+    // Shows one of the two input messages and tells whether the edit can go on (its table is
+    // still the attribute table).
+    bool ShowInputMessage(const QString &text);
     // The attribute table's field-change notification.
     void m_rs_FieldChangeComplete(int count,
                                   std::span<const platform::RecordSet::ChangedField> fields,

@@ -22,3 +22,11 @@
 #else
 #  define TABULON_EXPORT TABULON_DECL_IMPORT
 #endif
+
+// Internal classes that the project's own tests and benchmarks reach are exported only from
+// builds that have them (TABULON_AUTOTEST_EXPORTS); a build for shipping keeps them hidden.
+#if defined(TABULON_AUTOTEST_EXPORTS)
+#  define TABULON_AUTOTEST_EXPORT TABULON_EXPORT
+#else
+#  define TABULON_AUTOTEST_EXPORT
+#endif

@@ -68,7 +68,7 @@ struct WriteBack : test::ControlFixture
     void type(const Variant &text)
     {
         d->m_rs.get()->moveFirst();
-        d->m_rs.get()->setValue(kValue, text);
+        d->m_rs.get()->setValue(fieldName(fValue), text);
     }
     // Types `text` into the value cell of grid row `row` and presses Enter.
     void typeIntoGrid(int row, const QString &text)
@@ -168,7 +168,7 @@ TEST_F(WriteBack, TypedValues)
             EXPECT_EQ(said,
                       c.message.isEmpty() ? QStringList() : QStringList{kTitle + u'|' + c.message});
             EXPECT_EQ(changed(), c.reported ? QStringList{a.m_name} : QStringList());
-            EXPECT_EQ(column(kValue), QStringList{c.shown});
+            EXPECT_EQ(column(fieldName(fValue)), QStringList{c.shown});
             EXPECT_FALSE(d->m_bUpdating);
             for (const auto *received : {&a.validated, &a.writes})
                 for (const Variant &v : *received)
@@ -206,7 +206,7 @@ TEST_F(WriteBack, TypingIntoTheGridWritesBackAndRefreshesTheExpressionRows)
     EXPECT_EQ(a->unitWrites, (std::vector<std::pair<UnitCode, double>>{{3, 3.0}}));
     EXPECT_EQ(changed(), QStringList{"Len"});
     EXPECT_EQ(grid->currentRow(), 2);
-    EXPECT_EQ(column(kValue), QStringList({"1", "42", "3 mm", "b"}));
+    EXPECT_EQ(column(fieldName(fValue)), QStringList({"1", "42", "3 mm", "b"}));
     EXPECT_FALSE(d->m_bUpdating);
     EXPECT_TRUE(warnings.isEmpty()) << warnings.join(u'\n').toStdString();
 }
@@ -305,7 +305,7 @@ TEST_F(WriteBack, HostCalls)
 {
     auto a = loadOnly(makeAttribute(Row::Length));
     EXPECT_TRUE(control.SetAttributeDisplayUnits("Len", "m").isEmpty());
-    EXPECT_EQ(column(kValue), QStringList{"100 m"});
+    EXPECT_EQ(column(fieldName(fValue)), QStringList{"100 m"});
     EXPECT_TRUE(control.SetAttributeDisplayUnits("Nope", "m").isEmpty());
     EXPECT_TRUE(control.SetAttributeValue("Nope", 3.0).isEmpty());
     EXPECT_TRUE(control.SetAttributeValue("Len", 250.0).isEmpty());

@@ -129,9 +129,9 @@ TEST_F(Control, RowsFollowTheDisplayOrderAndSkipHiddenAttributes)
     control.setDisplayOrder(ctlAttributes::eGDOInsertion); // before any source: only stored
     EXPECT_EQ(d->m_rs.get(), nullptr);
     load();
-    EXPECT_EQ(column(kName), QStringList({"C", "B", "A", "A"}));
+    EXPECT_EQ(column(fieldName(fName)), QStringList({"C", "B", "A", "A"}));
     control.setDisplayOrder(ctlAttributes::GridDisplayOrder(2)); // behaves as the default
-    EXPECT_EQ(column(kName), QStringList({"A", "B", "C", "A"}));
+    EXPECT_EQ(column(fieldName(fName)), QStringList({"A", "B", "C", "A"}));
 }
 
 // One row per attribute, in twelve fields: order, type, size and what each takes. The grid is
@@ -150,8 +150,8 @@ TEST_F(Control, ALoadFillsTheTableAndBindsTheGrid)
                                     QAbstractItemModelTester::FailureReportingMode::Fatal);
     EXPECT_TRUE(rs.isBOF());
     // The grid shows the property and value columns only, the property column locked.
-    EXPECT_EQ(d->m_colProperty, grid->columnByField(kDisplayName));
-    EXPECT_EQ(d->m_colValue, grid->columnByField(kValue));
+    EXPECT_EQ(d->m_colProperty, grid->columnByField(fieldName(fDisplayName)));
+    EXPECT_EQ(d->m_colValue, grid->columnByField(fieldName(fValue)));
     for (int i = 0; i < grid->columnCount(); ++i)
         EXPECT_EQ(grid->column(i)->isVisible(),
                   grid->column(i) == d->m_colProperty || grid->column(i) == d->m_colValue);
@@ -201,23 +201,23 @@ TEST_F(Control, ValuesAreShownByKind)
 
     load();
     QStringList shown = {"True", "False", "Red", "x", "Broken failed", "1234.56789", "7.25", "5"};
-    EXPECT_EQ(column(kValue), shown);
+    EXPECT_EQ(column(fieldName(fValue)), shown);
 
     control.setShowUnits(true);
     load();
     shown[5] = "1234.56789 mm"; // labelled, not rounded
-    EXPECT_EQ(column(kValue), shown);
+    EXPECT_EQ(column(fieldName(fValue)), shown);
 
     // A number is labelled in the user's decimal separator.
     const test::ScopedLocale german(test::deDE);
     length->m_value = 2.5;
     source->attributes = {length};
     load();
-    EXPECT_EQ(column(kValue), QStringList{"2,5 mm"});
+    EXPECT_EQ(column(fieldName(fValue)), QStringList{"2,5 mm"});
 }
 
-// A failure of the source stops the load and reaches the host; the rows read so far stay and
-// the grid stays unbound.
+// A failure of the source stops the load and reaches the host; the rows read so far stay, the
+// failing one with the fields written before the failure, and the grid stays unbound.
 TEST_F(Control, AnAttributeThatThrowsStopsTheLoad)
 {
     auto s = std::make_shared<FakeCollection>();
@@ -228,9 +228,12 @@ TEST_F(Control, AnAttributeThatThrowsStopsTheLoad)
     EXPECT_THROW(control.setDataSource(s), platform::Error);
     EXPECT_FALSE(d->m_bUpdating);
     EXPECT_EQ(grid->dataSource(), nullptr);
-    EXPECT_EQ(d->m_rs.get()->recordCount(), 1);
-    d->m_rs.get()->checkConsistency();
+    d->m_rs->checkConsistency();
+    EXPECT_EQ(column(fieldName(fName)), QStringList({"A", "B"}));
+    EXPECT_EQ(column(fieldName(fRawValue)), QStringList({"", "True"}));
+    EXPECT_EQ(column(fieldName(fValue)), QStringList({"", ""}));
 
+    source->add("Short", adtText);
     source->add(QString(256, QLatin1Char('n')), adtText);
     try {
         load();
@@ -239,6 +242,8 @@ TEST_F(Control, AnAttributeThatThrowsStopsTheLoad)
         EXPECT_EQ(e.number(), platform::Error::DataTooLarge);
         EXPECT_TRUE(e.description().contains(QStringLiteral("\"Name\""))) << e.what();
     }
+    d->m_rs->checkConsistency();
+    EXPECT_EQ(column(fieldName(fName)), QStringList({"Short", ""}));
 }
 
 TEST_F(Control, Layout)
