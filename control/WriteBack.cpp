@@ -7,6 +7,7 @@
 #include "control/ValueDisplay.h"
 #include "platform/DataGrid.h"
 #include "core/Error.h"
+#include "platform/MessageBoxService.h"
 
 #include <QCoreApplication>
 #include <QScopeGuard>
@@ -136,11 +137,12 @@ bool ctlAttributesPrivate::ValueEdit(const Variant &v)
             converts = false;
         }
         if (!converts) {
-            m_services->messageBox(q,
-                                   QStringLiteral("Invalid boolean value ( ") + v.toText() +
-                                       QStringLiteral(" )\r\n") + attribute->displayName() +
-                                       QStringLiteral(" FALSE assumed"),
-                                   kMessageTitle);
+            platform::orDefault(m_services.messageBox)
+                .warning(q,
+                         QStringLiteral("Invalid boolean value ( ") + v.toText() +
+                             QStringLiteral(" )\r\n") + attribute->displayName() +
+                             QStringLiteral(" FALSE assumed"),
+                         kMessageTitle);
             if (replaced()) return false;
             // Not guarded: the nested notification stores false in the attribute.
             m_rs->setValue(kValue, false);
@@ -163,11 +165,11 @@ bool ctlAttributesPrivate::ValueEdit(const Variant &v)
     const ParsedValue parsed =
         ParseEnteredValue(v, m_rs->value(kDataType).toInt(), m_rs->value(kDisplayUnits));
     if (!IsValueValid(*attribute, parsed.value)) {
-        m_services->messageBox(q,
-                               QStringLiteral("Invalid value ( ") + v.toText() +
-                                   QStringLiteral(" )\r\n") + attribute->displayName() +
-                                   QStringLiteral(" has not been changed"),
-                               kMessageTitle);
+        platform::orDefault(m_services.messageBox)
+            .warning(q,
+                     QStringLiteral("Invalid value ( ") + v.toText() + QStringLiteral(" )\r\n") +
+                         attribute->displayName() + QStringLiteral(" has not been changed"),
+                     kMessageTitle);
         if (replaced()) return false;
     } else if (parsed.units.isEmpty() || attribute->dataType() != adtReal) {
         attribute->setValue(parsed.value);

@@ -4,6 +4,7 @@
 // installed; not part of the API.
 
 #include "control/ctlAttributes.h"
+#include "platform/FileSystemService.h"
 #include "platform/RecordSet.h"
 #include "platform/Services.h"
 #include "core/Variant.h"
@@ -43,7 +44,7 @@ inline const QString kMessageTitle = QStringLiteral("CorvinAttributesEditor");
 class TABULON_EXPORT ctlAttributesPrivate
 {
 public:
-    explicit ctlAttributesPrivate(ctlAttributes *q, platform::Services *services);
+    explicit ctlAttributesPrivate(ctlAttributes *q, const platform::Services &services);
     ~ctlAttributesPrivate();
     static ctlAttributesPrivate *get(ctlAttributes *control) { return control->d.get(); }
 
@@ -86,7 +87,7 @@ public:
                                   platform::RecordSet &rs);
 
     ctlAttributes *const q;
-    platform::Services *const m_services;
+    const platform::Services m_services;
 
     platform::DataGrid *grdEdit = nullptr;
     QListWidget *lstEdit = nullptr;

@@ -19,14 +19,14 @@ namespace {
 const QString kGroup = QStringLiteral("editor");
 }
 
-DemoWindow::DemoWindow(std::shared_ptr<tabulon::AttributeCollection> object,
-                       const QString &origin, QSettings &settings)
+DemoWindow::DemoWindow(std::shared_ptr<tabulon::AttributeCollection> object, const QString &origin,
+                       QSettings &settings, const tabulon::platform::Services &services)
     : m_settings(settings), m_object(std::move(object))
 {
     setWindowTitle(QStringLiteral("Tabulon demo: %1").arg(origin));
 
     auto *splitter = new QSplitter(Qt::Vertical, this);
-    m_editor = new ctlAttributes(splitter);
+    m_editor = new ctlAttributes(splitter, services);
     m_log = new QPlainTextEdit(splitter);
     m_log->setReadOnly(true);
     m_log->setPlaceholderText(QStringLiteral("Changes reported by the editor appear here."));

@@ -8,6 +8,7 @@
 
 #include "control/ctlAttributes.h"
 #include "core/Error.h"
+#include "platform/MessageBoxService.h"
 #include "platform/Services.h"
 #include "tessel/JsonLoader.h"
 
@@ -26,10 +27,10 @@
 namespace {
 
 // Headless runs have nobody to press OK: messages go to standard output instead of a box.
-class PrintingServices : public tabulon::platform::QtServices
+class PrintingMessageBox : public tabulon::platform::MessageBoxService
 {
 public:
-    void messageBox(QWidget *, const QString &text, const QString &title) override
+    void warning(QWidget *, const QString &text, const QString &title) override
     {
         std::printf("message [%s]: %s\n", qPrintable(title), qPrintable(text));
     }
@@ -93,8 +94,10 @@ int main(int argc, char **argv)
     parser.process(app);
 
     const bool headless = parser.isSet(screenshot);
-    PrintingServices printing;
-    if (headless) tabulon::platform::Services::setInstance(&printing);
+    // The editor's other facilities keep their Qt defaults.
+    PrintingMessageBox printing;
+    tabulon::platform::Services services;
+    if (headless) services.messageBox = &printing;
     std::shared_ptr<tabulon::AttributeCollection> object;
     QString origin;
     try {
@@ -119,7 +122,7 @@ int main(int argc, char **argv)
             : std::make_unique<QSettings>();
 
     try {
-        DemoWindow window(object, origin, *settings);
+        DemoWindow window(object, origin, *settings, services);
         window.show();
         for (const QString &request : parser.values(edit)) {
             const qsizetype eq = request.indexOf(u'=');
