@@ -2,7 +2,8 @@
 //
 //   tabulon-demo [FILE.json] [--screenshot FILE.png] [--settings FILE.ini] [--edit NAME=TEXT]...
 //
-// Without a file it shows the stand-in library's built-in object.
+// Without a file it shows the stand-in library's built-in object. Without a display it can only
+// write a screenshot.
 
 #include "DemoWindow.h"
 
@@ -64,17 +65,34 @@ bool typeInto(tabulon::ctlAttributes &editor, const QString &name, const QString
     return false;
 }
 
+// Whether there is a display for Qt's default platform. Only X11 and Wayland say so in the
+// environment; other systems always have one.
+bool hasDisplay()
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN) && !defined(Q_OS_ANDROID)
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+#else
+    return true;
+#endif
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
+    // Without a display Qt's default platform aborts before the options are read. Drawing
+    // offscreen instead keeps --help, --version, option errors and --screenshot working.
+    const bool offscreen = qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !hasDisplay();
+    if (offscreen) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Tabulon"));
     QApplication::setApplicationName(QStringLiteral("tabulon-demo"));
+    QApplication::setApplicationVersion(QStringLiteral(TABULON_VERSION));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Shows an object's attributes in Tabulon."));
     parser.addHelpOption();
+    parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("file"),
                                  QStringLiteral("Object file (JSON); the built-in object if none."),
                                  QStringLiteral("[file]"));
@@ -94,6 +112,11 @@ int main(int argc, char **argv)
     parser.process(app);
 
     const bool headless = parser.isSet(screenshot);
+    if (offscreen && !headless) {
+        std::fprintf(stderr, "tabulon-demo: no display to show the window on; "
+                             "--screenshot FILE.png draws it offscreen\n");
+        return 1;
+    }
     // The editor's other facilities keep their Qt defaults.
     PrintingMessageBox printing;
     tabulon::platform::Services services;
