@@ -1,6 +1,7 @@
 #include "DemoWindow.h"
 
 #include "control/ctlAttributes.h"
+#include "core/AttributeSource.h"
 #include "platform/PropertyBag.h"
 
 #include <QCheckBox>
@@ -82,8 +83,10 @@ DemoWindow::DemoWindow(std::shared_ptr<tabulon::AttributeCollection> object, con
     });
 
     m_editor->setDataSource(m_object);
-    statusBar()->showMessage(
-        QStringLiteral("%1 attributes from %2").arg(m_object->count()).arg(origin));
+    // The editor shows the visible attributes only; count those.
+    int shown = 0;
+    m_object->forEach([&](tabulon::Attribute &attribute) { shown += attribute.isVisible(); });
+    statusBar()->showMessage(QStringLiteral("%1 attributes from %2").arg(shown).arg(origin));
     resize(560, 620);
 }
 
