@@ -14,8 +14,9 @@ class ModalDialogService;
 // external goes through one of them, so that a host can put its own in place of any one and
 // tests never wait on a modal window.
 //
-// Each facility has a process-wide default with a Qt implementation (XService::instance(),
-// replaced with XService::setInstance()). A null member here stands for that default, looked
+// Each facility has a process-wide default (XService::instance(), replaced with
+// XService::setInstance()): Qt's dialogs and message box, a QFileInfo file system, no
+// translations and no outside components. A null member here stands for that default, looked
 // up at each use; a non-null one is not owned and must outlive every control given it.
 //
 //     platform::Services services;
