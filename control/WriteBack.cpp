@@ -9,6 +9,7 @@
 #include "control/ValueDisplay.h"
 #include "core/Error.h"
 #include "platform/DataGrid.h"
+#include "platform/MessageBoxService.h"
 
 #include <QCoreApplication>
 #include <QScopeGuard>
@@ -82,7 +83,7 @@ bool ctlAttributesPrivate::ShowInputMessage(const QString &text)
 {
     // A message box runs an event loop, in which the host may load another object or detach.
     const RecordSet *const table = m_rs.get();
-    m_services->messageBox(q, text, messageTitle());
+    platform::orDefault(m_services.messageBox).warning(q, text, messageTitle());
     return m_rs.get() == table;
 }
 

@@ -6,6 +6,7 @@
 
 #include "platform/DataGrid.h"
 #include "core/Error.h"
+#include "platform/MessageBoxService.h"
 #include "platform/PropertyBag.h"
 #include "platform/RecordSet.h"
 
@@ -85,7 +86,7 @@ const std::array<PersistedProperty, 8> &persistedProperties()
 
 } // namespace
 
-ctlAttributesPrivate::ctlAttributesPrivate(ctlAttributes *q, platform::Services *services)
+ctlAttributesPrivate::ctlAttributesPrivate(ctlAttributes *q, const platform::Services &services)
     : q(q), m_services(services)
 {}
 
@@ -94,7 +95,7 @@ ctlAttributesPrivate::~ctlAttributesPrivate() = default;
 void ctlAttributesPrivate::Initialize()
 {
     try {
-        m_fso = m_services->createFileSystem();
+        m_fso = platform::orDefault(m_services.fileSystem).createFileSystem();
         m_colProperty = grdEdit->column(0);
         m_colValue = grdEdit->column(1);
         m_colValue->setWordWrap(true);
@@ -102,9 +103,11 @@ void ctlAttributesPrivate::Initialize()
         m_lScrollBarWidth = int(std::lround(scrollBarPixels * grdEdit->twipsPerPixelX()));
         m_sngPropFraction = 0.5f;
     } catch (const std::exception &e) {
-        m_services->messageBox(
-            q, QStringLiteral("Unexpected error initialising Tabulon\r\n") + platform::describe(e),
-            messageTitle());
+        platform::orDefault(m_services.messageBox)
+            .warning(q,
+                     QStringLiteral("Unexpected error initialising Tabulon\r\n") +
+                         platform::describe(e),
+                     messageTitle());
     }
 }
 
@@ -124,9 +127,8 @@ void ctlAttributesPrivate::FitValueColumn(platform::DataGridColumn *column)
                     m_sngRightMargin);
 }
 
-ctlAttributes::ctlAttributes(QWidget *parent, platform::Services *services)
-    : QWidget(parent), d(std::make_unique<ctlAttributesPrivate>(
-                           this, services ? services : &platform::Services::instance()))
+ctlAttributes::ctlAttributes(QWidget *parent, const platform::Services &services)
+    : QWidget(parent), d(std::make_unique<ctlAttributesPrivate>(this, services))
 {
     d->grdEdit = new platform::DataGrid(this);
     d->grdEdit->setObjectName(QStringLiteral("grdEdit"));
@@ -153,9 +155,9 @@ ctlAttributes::~ctlAttributes()
     d->grdEdit->setDataSource(nullptr);
 }
 
-platform::Services &ctlAttributes::services() const
+const platform::Services &ctlAttributes::services() const
 {
-    return *d->m_services;
+    return d->m_services;
 }
 
 std::shared_ptr<AttributeCollection> ctlAttributes::DataSource() const

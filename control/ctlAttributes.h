@@ -3,6 +3,7 @@
 #include "../core/AttributeSource.h"
 #include "../core/Export.h"
 #include "../core/Variant.h"
+#include "../platform/Services.h"
 
 #include <QColor>
 #include <QString>
@@ -14,7 +15,6 @@ namespace tabulon {
 
 namespace platform {
 class PropertyBag;
-class Services;
 } // namespace platform
 
 class ctlAttributesPrivate;
@@ -43,9 +43,9 @@ public:
     enum GridDisplayOrder : int { eGDODefault = 0, eGDOInsertion = 1 };
     Q_ENUM(GridDisplayOrder)
 
-    // services: the outside facilities this instance uses (not owned; must outlive the
-    // control). nullptr: the process-wide default, platform::Services::instance().
-    explicit ctlAttributes(QWidget *parent = nullptr, platform::Services *services = nullptr);
+    // services: the outside facilities this instance uses, one per facility. They are not owned
+    // and must outlive the control; a null one stands for its facility's process-wide default.
+    explicit ctlAttributes(QWidget *parent = nullptr, const platform::Services &services = {});
     ~ctlAttributes() override;
 
     // The attributes shown. Assigning a collection rebuilds the attribute table and the grid;
@@ -97,7 +97,7 @@ public:
                                                const QString &DisplayUnits);
 
     // The facilities this instance uses.
-    platform::Services &services() const;
+    const platform::Services &services() const;
 
 Q_SIGNALS:
     // An attribute's value was written back; Index holds the attribute's name.

@@ -9,6 +9,7 @@
 #include "control/AttributeTable.h"
 #include "control/ctlAttributes.h"
 #include "core/Variant.h"
+#include "platform/FileSystemService.h"
 #include "platform/RecordSet.h"
 #include "platform/Services.h"
 
@@ -30,7 +31,7 @@ class DataGridColumn;
 class TABULON_AUTOTEST_EXPORT ctlAttributesPrivate
 {
 public:
-    explicit ctlAttributesPrivate(ctlAttributes *q, platform::Services *services);
+    explicit ctlAttributesPrivate(ctlAttributes *q, const platform::Services &services);
     ~ctlAttributesPrivate();
     static ctlAttributesPrivate *get(ctlAttributes *control) { return control->d.get(); }
 
@@ -70,7 +71,7 @@ public:
                                   platform::RecordSet &rs);
 
     ctlAttributes *const q;
-    platform::Services *const m_services;
+    const platform::Services m_services;
 
     platform::DataGrid *grdEdit = nullptr;
     QListWidget *lstEdit = nullptr;

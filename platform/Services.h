@@ -1,50 +1,42 @@
 #pragma once
 
-#include "../core/Export.h"
-
-#include <QString>
-
-#include <memory>
-
-class QWidget;
-
 namespace tabulon::platform {
 
-// The file-system facility: what the control asks of paths.
-class TABULON_EXPORT FileSystem
+class ComponentService;
+class FileDialogService;
+class FileSystemService;
+class FolderDialogService;
+class LocalisationService;
+class MessageBoxService;
+class ModalDialogService;
+
+// The outside facilities one control uses, one small service per facility. Everything modal or
+// external goes through one of them, so that a host can put its own in place of any one and
+// tests never wait on a modal window.
+//
+// Each facility has a process-wide default (XService::instance(), replaced with
+// XService::setInstance()): Qt's dialogs and message box, a QFileInfo file system, no
+// translations and no outside components. A null member here stands for that default, looked
+// up at each use; a non-null one is not owned and must outlive every control given it.
+//
+//     platform::Services services;
+//     services.messageBox = &myMessages;    // the other facilities keep their defaults
+//     auto *editor = new ctlAttributes(parent, services);
+struct Services
 {
-public:
-    virtual ~FileSystem();
-    // The folder part of a path ("" for a bare name).
-    virtual QString parentFolderName(const QString &path) const = 0;
+    MessageBoxService *messageBox = nullptr;
+    FileDialogService *fileDialog = nullptr;
+    FolderDialogService *folderDialog = nullptr;
+    ModalDialogService *modalDialog = nullptr;
+    LocalisationService *localisation = nullptr;
+    ComponentService *components = nullptr;
+    FileSystemService *fileSystem = nullptr;
 };
 
-// The one door to everything modal or external. The process has one default (Qt
-// implementations); a control can be given its own, and tests install recording fakes so that
-// nothing ever waits on a modal window.
-class TABULON_EXPORT Services
+// The service to use: `service`, or its facility's process-wide default when it is null.
+template <class Service> Service &orDefault(Service *service)
 {
-public:
-    virtual ~Services();
-
-    // A message box with the warning (exclamation) icon, one OK button and the given title.
-    virtual void messageBox(QWidget *parent, const QString &text, const QString &title) = 0;
-
-    // Creates the file-system facility. May throw (the platform could not provide it).
-    virtual std::unique_ptr<FileSystem> createFileSystem() = 0;
-
-    // The process-wide default. Never null: without an installed one, the Qt implementation.
-    static Services &instance();
-    // Installs a process-wide default (not owned; nullptr restores the Qt implementation).
-    static void setInstance(Services *services);
-};
-
-// The Qt implementations: QMessageBox, QFileInfo.
-class TABULON_EXPORT QtServices : public Services
-{
-public:
-    void messageBox(QWidget *parent, const QString &text, const QString &title) override;
-    std::unique_ptr<FileSystem> createFileSystem() override;
-};
+    return service ? *service : Service::instance();
+}
 
 } // namespace tabulon::platform

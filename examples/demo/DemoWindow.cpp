@@ -1,6 +1,7 @@
 #include "DemoWindow.h"
 
 #include "control/ctlAttributes.h"
+#include "core/AttributeSource.h"
 #include "platform/PropertyBag.h"
 
 #include <QCheckBox>
@@ -19,14 +20,14 @@ namespace {
 const QString kGroup = QStringLiteral("editor");
 }
 
-DemoWindow::DemoWindow(std::shared_ptr<tabulon::AttributeCollection> object,
-                       const QString &origin, QSettings &settings)
+DemoWindow::DemoWindow(std::shared_ptr<tabulon::AttributeCollection> object, const QString &origin,
+                       QSettings &settings, const tabulon::platform::Services &services)
     : m_settings(settings), m_object(std::move(object))
 {
     setWindowTitle(QStringLiteral("Tabulon demo: %1").arg(origin));
 
     auto *splitter = new QSplitter(Qt::Vertical, this);
-    m_editor = new ctlAttributes(splitter);
+    m_editor = new ctlAttributes(splitter, services);
     m_log = new QPlainTextEdit(splitter);
     m_log->setReadOnly(true);
     m_log->setPlaceholderText(QStringLiteral("Changes reported by the editor appear here."));
@@ -82,8 +83,10 @@ DemoWindow::DemoWindow(std::shared_ptr<tabulon::AttributeCollection> object,
     });
 
     m_editor->setDataSource(m_object);
-    statusBar()->showMessage(
-        QStringLiteral("%1 attributes from %2").arg(m_object->count()).arg(origin));
+    // The editor shows the visible attributes only; count those.
+    int shown = 0;
+    m_object->forEach([&](tabulon::Attribute &attribute) { shown += attribute.isVisible(); });
+    statusBar()->showMessage(QStringLiteral("%1 attributes from %2").arg(shown).arg(origin));
     resize(560, 620);
 }
 

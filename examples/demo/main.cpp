@@ -2,12 +2,14 @@
 //
 //   tabulon-demo [FILE.json] [--screenshot FILE.png] [--settings FILE.ini] [--edit NAME=TEXT]...
 //
-// Without a file it shows the stand-in library's built-in object.
+// Without a file it shows the stand-in library's built-in object. Without a display it can only
+// write a screenshot.
 
 #include "DemoWindow.h"
 
 #include "control/ctlAttributes.h"
 #include "core/Error.h"
+#include "platform/MessageBoxService.h"
 #include "platform/Services.h"
 #include "tessel/JsonLoader.h"
 
@@ -26,10 +28,10 @@
 namespace {
 
 // Headless runs have nobody to press OK: messages go to standard output instead of a box.
-class PrintingServices : public tabulon::platform::QtServices
+class PrintingMessageBox : public tabulon::platform::MessageBoxService
 {
 public:
-    void messageBox(QWidget *, const QString &text, const QString &title) override
+    void warning(QWidget *, const QString &text, const QString &title) override
     {
         std::printf("message [%s]: %s\n", qPrintable(title), qPrintable(text));
     }
@@ -63,17 +65,34 @@ bool typeInto(tabulon::ctlAttributes &editor, const QString &name, const QString
     return false;
 }
 
+// Whether there is a display for Qt's default platform. Only X11 and Wayland say so in the
+// environment; other systems always have one.
+bool hasDisplay()
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN) && !defined(Q_OS_ANDROID)
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+#else
+    return true;
+#endif
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
+    // Without a display Qt's default platform aborts before the options are read. Drawing
+    // offscreen instead keeps --help, --version, option errors and --screenshot working.
+    const bool offscreen = qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !hasDisplay();
+    if (offscreen) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Tabulon"));
     QApplication::setApplicationName(QStringLiteral("tabulon-demo"));
+    QApplication::setApplicationVersion(QStringLiteral(TABULON_VERSION));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Shows an object's attributes in Tabulon."));
     parser.addHelpOption();
+    parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("file"),
                                  QStringLiteral("Object file (JSON); the built-in object if none."),
                                  QStringLiteral("[file]"));
@@ -93,8 +112,15 @@ int main(int argc, char **argv)
     parser.process(app);
 
     const bool headless = parser.isSet(screenshot);
-    PrintingServices printing;
-    if (headless) tabulon::platform::Services::setInstance(&printing);
+    if (offscreen && !headless) {
+        std::fprintf(stderr, "tabulon-demo: no display to show the window on; "
+                             "--screenshot FILE.png draws it offscreen\n");
+        return 1;
+    }
+    // The editor's other facilities keep their Qt defaults.
+    PrintingMessageBox printing;
+    tabulon::platform::Services services;
+    if (headless) services.messageBox = &printing;
     std::shared_ptr<tabulon::AttributeCollection> object;
     QString origin;
     try {
@@ -119,7 +145,7 @@ int main(int argc, char **argv)
             : std::make_unique<QSettings>();
 
     try {
-        DemoWindow window(object, origin, *settings);
+        DemoWindow window(object, origin, *settings, services);
         window.show();
         for (const QString &request : parser.values(edit)) {
             const qsizetype eq = request.indexOf(u'=');

@@ -1,17 +1,36 @@
 #include <tabulon/control/ctlAttributes.h>
+#include <tabulon/platform/ComponentService.h>
+#include <tabulon/platform/FileDialogService.h>
+#include <tabulon/platform/FileSystemService.h>
+#include <tabulon/platform/FolderDialogService.h>
+#include <tabulon/platform/LocalisationService.h>
+#include <tabulon/platform/MessageBoxService.h>
+#include <tabulon/platform/ModalDialogService.h>
 #include <tabulon/tessel/JsonLoader.h>
 
 #include <QAbstractItemView>
 
 #include <QApplication>
 
+namespace {
+// A host's own message box, given to one control.
+class CountingMessages : public tabulon::platform::MessageBoxService
+{
+public:
+    void warning(QWidget *, const QString &, const QString &) override { ++count; }
+    int count = 0;
+};
+} // namespace
+
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    tabulon::ctlAttributes editor;
+    CountingMessages messages;
+    tabulon::ctlAttributes editor(nullptr, {.messageBox = &messages});
     editor.setShowUnits(true);
     editor.setDataSource(tessel::defaultCollection());
     // The editor shows its rows in an item view of its own.
     const auto *view = editor.findChild<QAbstractItemView *>();
-    return view && view->model() && view->model()->rowCount() > 0 ? 0 : 1;
+    const bool loaded = view && view->model() && view->model()->rowCount() > 0;
+    return loaded && messages.count == 0 ? 0 : 1;
 }

@@ -15,11 +15,11 @@
 
 namespace tabulon::test {
 
-// A control with recording services, and a fake source for it to load.
+// A control with a recording fake of every service, and a fake source for it to load.
 struct ControlFixture : ::testing::Test
 {
     RecordingServices services;
-    ctlAttributes control{nullptr, &services};
+    ctlAttributes control{nullptr, services};
     ctlAttributesPrivate *d = ctlAttributesPrivate::get(&control);
     platform::DataGrid *grid = d->grdEdit;
     std::shared_ptr<FakeCollection> source = std::make_shared<FakeCollection>();

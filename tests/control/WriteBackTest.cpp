@@ -60,7 +60,7 @@ struct WriteBack : test::ControlFixture
         source = std::make_shared<FakeCollection>();
         source->add(a);
         control.setDataSource(source);
-        services.messages.clear();
+        services.messageBox.messages.clear();
         changes.clear();
         return a;
     }
@@ -163,7 +163,7 @@ TEST_F(WriteBack, TypedValues)
             EXPECT_LE(a.unitWrites.size(), 1u);
             EXPECT_EQ(a.unitWrites.empty() ? -1 : a.unitWrites[0].first, c.unit);
             QStringList said;
-            for (const auto &m : services.messages)
+            for (const auto &m : services.messageBox.messages)
                 said << m.title + u'|' + m.text;
             EXPECT_EQ(said,
                       c.message.isEmpty() ? QStringList() : QStringList{kTitle + u'|' + c.message});
@@ -237,15 +237,15 @@ TEST_F(WriteBack, AnyFailingAttributeOperationEndsTheEditCleanly)
 
             EXPECT_FALSE(d->m_bUpdating);
             EXPECT_NO_THROW(d->m_rs.get()->checkConsistency());
-            for (const auto &m : services.messages)
+            for (const auto &m : services.messageBox.messages)
                 EXPECT_TRUE(Op(op) == Op::Validate && m.text.startsWith(u"Invalid value ( "))
                     << m.text.toStdString();
             for (const Variant &w : a->writes)
                 EXPECT_EQ(w, kind.received);
             for (const auto &[units, v] : a->unitWrites)
                 EXPECT_EQ(Variant(v), kind.received);
-            const bool happened =
-                !a->writes.empty() || !a->unitWrites.empty() || !services.messages.empty();
+            const bool happened = !a->writes.empty() || !a->unitWrites.empty() ||
+                                  !services.messageBox.messages.empty();
             EXPECT_EQ(changes.size(), happened ? 1 : 0);
 
             a->throwOn = Op::None;
@@ -258,7 +258,7 @@ TEST_F(WriteBack, AnyFailingAttributeOperationEndsTheEditCleanly)
     source->attributes.clear();
     type("5");
     EXPECT_EQ(changes.size(), 0);
-    EXPECT_TRUE(services.messages.empty());
+    EXPECT_TRUE(services.messageBox.messages.empty());
     EXPECT_FALSE(d->m_bUpdating);
 }
 
@@ -278,12 +278,12 @@ TEST_F(WriteBack, TheHostMayReplaceTheSourceWhileAnEditRuns)
             const auto replace = [&] { control.setDataSource(detach ? nullptr : other); };
             QMetaObject::Connection c;
             if (onMessage)
-                services.onMessage = [&](const auto &) { replace(); };
+                services.messageBox.onMessage = [&](const auto &) { replace(); };
             else
                 c = QObject::connect(&control, &ctlAttributes::AttributeChange, replace);
             type("5");
             QObject::disconnect(c);
-            services.onMessage = nullptr;
+            services.messageBox.onMessage = nullptr;
 
             EXPECT_FALSE(d->m_bUpdating);
             EXPECT_EQ(changes.size(), onMessage ? 0 : 1);
@@ -323,6 +323,6 @@ TEST_F(WriteBack, HostCalls)
         control.SetAttributeValue("Len", 12.5);
         EXPECT_EQ(object->attribute(QStringLiteral("Len"))->value(), Variant(12.5))
             << locale.name().toStdString();
-        EXPECT_TRUE(services.messages.empty());
+        EXPECT_TRUE(services.messageBox.messages.empty());
     }
 }

@@ -31,7 +31,7 @@ TEST_F(Control, PropertiesHaveDesignDefaultsRoundTripThroughTheBagAndNotifyEachK
 {
     control.InitProperties();
     EXPECT_FALSE(control.ShowUnits());
-    EXPECT_TRUE(services.messages.empty());
+    EXPECT_TRUE(services.messageBox.messages.empty());
     EXPECT_GT(d->m_lScrollBarWidth, 0);
     platform::MemoryPropertyBag defaults;
     control.WriteProperties(defaults);
@@ -56,7 +56,7 @@ TEST_F(Control, PropertiesHaveDesignDefaultsRoundTripThroughTheBagAndNotifyEachK
     }
     platform::MemoryPropertyBag bag;
     control.WriteProperties(bag);
-    ctlAttributes restored(nullptr, &services);
+    ctlAttributes restored(nullptr, services);
     QSignalSpy spy(&restored, &ctlAttributes::propertyChanged);
     restored.ReadProperties(bag);
     for (const auto &[name, value] : values)
@@ -70,12 +70,13 @@ TEST_F(Control, PropertiesHaveDesignDefaultsRoundTripThroughTheBagAndNotifyEachK
 TEST(ControlInitialize, FailureShowsTheMessageAndTheControlStillWorks)
 {
     test::RecordingServices services;
-    services.failFileSystem = QStringLiteral("No file system here");
-    ctlAttributes control(nullptr, &services);
-    ASSERT_EQ(services.messages.size(), 1u);
-    EXPECT_EQ(services.messages[0].text,
+    services.fileSystem.failure = QStringLiteral("No file system here");
+    ctlAttributes control(nullptr, services);
+    const auto &messages = services.messageBox.messages;
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text,
               QStringLiteral("Unexpected error initialising Tabulon\r\nNo file system here"));
-    EXPECT_EQ(services.messages[0].title, QStringLiteral("CorvinAttributesEditor"));
+    EXPECT_EQ(messages[0].title, QStringLiteral("CorvinAttributesEditor"));
     control.setPropertyCaption(QStringLiteral("P"));
     control.setDataSource(collectionOf(2));
     EXPECT_EQ(ctlAttributesPrivate::get(&control)->m_rs.get()->recordCount(), 2);

@@ -1,12 +1,10 @@
 #include "platform/PropertyBag.h"
-#include "platform/Services.h"
 
 #include <QSettings>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <ostream>
 
 #include "tests/support/Printers.h"
@@ -91,34 +89,6 @@ TEST(PropertyBag, SettingsKeepTypesAcrossAnIniFile)
 
     const SettingsPropertyBag ungrouped(settings);
     EXPECT_EQ(ungrouped.readProperty(QStringLiteral("RowHeight"), 225), Variant(225));
-}
-
-TEST(Services, DefaultInstanceAndFileSystem)
-{
-    using tabulon::platform::QtServices;
-    using tabulon::platform::Services;
-    QtServices replacement;
-    Services &fallback = Services::instance();
-    Services::setInstance(&replacement);
-    EXPECT_EQ(&Services::instance(), &replacement);
-    Services::setInstance(nullptr);
-    EXPECT_EQ(&Services::instance(), &fallback);
-
-    const std::unique_ptr<tabulon::platform::FileSystem> fs = fallback.createFileSystem();
-    const struct
-    {
-        const char *path, *parent;
-    } cases[] = {
-        {"/data/plant/file.txt", "/data/plant"},
-        {"relative/file.txt", "relative"},
-        {"file.txt", ""},
-        {"", ""},
-        {"./file.txt", "."},
-        {"/file.txt", "/"},
-    };
-    for (const auto &c : cases)
-        EXPECT_EQ(fs->parentFolderName(QString::fromLatin1(c.path)), QString::fromLatin1(c.parent))
-            << c.path;
 }
 
 } // namespace

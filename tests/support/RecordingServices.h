@@ -1,43 +1,154 @@
 #pragma once
 
+#include "platform/ComponentService.h"
+#include "platform/FileDialogService.h"
+#include "platform/FileSystemService.h"
+#include "platform/FolderDialogService.h"
+#include "platform/LocalisationService.h"
+#include "platform/MessageBoxService.h"
+#include "platform/ModalDialogService.h"
 #include "platform/Services.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
+#include <QWidget>
 
+#include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
+
+// Recording fakes of the outside services, one per facility: each records what it was asked
+// and answers what the test scripted, so that no test ever waits on a modal window.
 
 namespace tabulon::test {
 
-// Services for tests: records every message box instead of showing it, and can be told to
-// fail when asked for a facility.
-class RecordingServices : public platform::Services
+class RecordingMessageBox : public platform::MessageBoxService
 {
 public:
-    struct Message {
+    struct Message
+    {
         QString text;
         QString title;
     };
 
-    void messageBox(QWidget *parent, const QString &text, const QString &title) override;
-    std::unique_ptr<platform::FileSystem> createFileSystem() override;
+    void warning(QWidget *parent, const QString &text, const QString &title) override;
 
     std::vector<Message> messages;
-    // When set, createFileSystem() throws platform::Error with this description.
-    QString failFileSystem;
     // Called after a message is recorded, to act while the "box" is open.
     std::function<void(const Message &)> onMessage;
 };
 
-// Installs a RecordingServices as the process-wide default for the scope of one test.
-class ScopedServices
+class RecordingFileDialog : public platform::FileDialogService
 {
 public:
-    ScopedServices() { platform::Services::setInstance(&services); }
-    ~ScopedServices() { platform::Services::setInstance(nullptr); }
-    RecordingServices services;
+    std::optional<QString> openFile(QWidget *parent, const OpenRequest &request) override;
+
+    std::vector<OpenRequest> requests;
+    // The answers, one per request in order (nothing: the user cancels); once they run out,
+    // every request is cancelled.
+    std::deque<std::optional<QString>> answers;
+    // When set, openFile() throws platform::Error with this description.
+    QString failure;
+};
+
+class RecordingFolderDialog : public platform::FolderDialogService
+{
+public:
+    std::optional<Selection> browse(const Request &request) override;
+
+    std::vector<Request> requests;
+    // The paths the user walks through, reported in order after the dialog is initialised.
+    QStringList walk;
+    // What the dialog answers when closed: the chosen item, or nothing for Cancel.
+    std::optional<Selection> answer;
+    // What the listener did to the open dialog, in order: "select PATH", "status TEXT",
+    // "ok 1" or "ok 0".
+    QStringList dialogCalls;
+    // The open dialog's window.
+    QWidget window;
+};
+
+class RecordingModalDialog : public platform::ModalDialogService
+{
+public:
+    // Shows the dialog (not modally), runs onShow, closes it as Cancel would when it is still
+    // open, and returns its result.
+    int exec(QDialog &dialog) override;
+
+    // The object names of the dialogs shown, in order.
+    QStringList shown;
+    // Acts while the dialog is up, as a user would: fills in fields, clicks OK.
+    std::function<void(QDialog &)> onShow;
+};
+
+class RecordingLocalisation : public platform::LocalisationService
+{
+public:
+    QString translate(const QString &context, const QString &text) override;
+    std::optional<QString> string(int id) override;
+
+    // Translations by source text; texts without one come back unchanged.
+    QHash<QString, QString> translations;
+    QHash<int, QString> strings;
+    // What was asked, in order: "CONTEXT|TEXT" or "#ID".
+    QStringList asked;
+};
+
+class RecordingComponents : public platform::ComponentService
+{
+public:
+    // Creates with the factory registered for the identifier; an unknown identifier throws as
+    // the process default does.
+    std::unique_ptr<QObject> create(const QString &identifier) override;
+
+    QHash<QString, std::function<std::unique_ptr<QObject>()>> factories;
+    // The identifiers asked for, in order.
+    QStringList asked;
+};
+
+class RecordingFileSystem : public platform::FileSystemService
+{
+public:
+    std::unique_ptr<platform::FileSystem> createFileSystem() override;
+
+    // When set, createFileSystem() throws platform::Error with this description.
+    QString failure;
+    int created = 0;
+};
+
+// One fake of every facility; converts to the platform::Services a control takes.
+struct RecordingServices
+{
+    RecordingMessageBox messageBox;
+    RecordingFileDialog fileDialog;
+    RecordingFolderDialog folderDialog;
+    RecordingModalDialog modalDialog;
+    RecordingLocalisation localisation;
+    RecordingComponents components;
+    RecordingFileSystem fileSystem;
+
+    operator platform::Services()
+    {
+        return {&messageBox,   &fileDialog, &folderDialog, &modalDialog,
+                &localisation, &components, &fileSystem};
+    }
+};
+
+// Installs `service` as its facility's process-wide default for one scope, then restores the
+// one before it.
+template <class Service> class ScopedDefault
+{
+public:
+    explicit ScopedDefault(Service &service) : m_previous(Service::setInstance(&service)) {}
+    ~ScopedDefault() { Service::setInstance(m_previous); }
+    ScopedDefault(const ScopedDefault &) = delete;
+    ScopedDefault &operator=(const ScopedDefault &) = delete;
+
+private:
+    Service *const m_previous;
 };
 
 } // namespace tabulon::test
