@@ -173,6 +173,12 @@ TEST_F(WriteBack, TypedValues)
             for (const auto *received : {&a.validated, &a.writes})
                 for (const Variant &v : *received)
                     EXPECT_FALSE(v.isNumber() && !std::isfinite(v.toDouble())) << c.name;
+            // Validation gets the candidate as the row's data type takes it.
+            const Variant::Type candidate[] = {Variant::Type::Double, Variant::Type::Int,
+                                               Variant::Type::String};
+            if (c.row <= Row::Note)
+                for (const Variant &v : a.validated)
+                    EXPECT_EQ(v.type(), candidate[int(c.row)]) << c.name;
         }
     }
 }
