@@ -176,9 +176,10 @@ TEST_F(WriteBack, TypedValues)
             // Validation gets the candidate as the row's data type takes it.
             const Variant::Type candidate[] = {Variant::Type::Double, Variant::Type::Int,
                                                Variant::Type::String};
-            if (c.row <= Row::Note)
+            if (c.row <= Row::Note) {
                 for (const Variant &v : a.validated)
                     EXPECT_EQ(v.type(), candidate[int(c.row)]) << c.name;
+            }
         }
     }
 }
