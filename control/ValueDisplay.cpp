@@ -1,5 +1,6 @@
 #include "control/ValueDisplay.h"
 
+#include "control/UnitConvert.h"
 #include "core/NumberText.h"
 
 #include <QLocale>
@@ -16,9 +17,20 @@ namespace tabulon {
 
 using platform::Variant;
 
-const QString kRecognisedUnits = QStringLiteral("m;mm;ft;in;';\";kg;lb");
-
 namespace {
+
+QString joinRecognisedUnits()
+{
+    // Tried in this order after a typed number.
+    const QStringView units[] = {
+        unitName(kMetre), unitName(kMillimetre), unitName(kFoot),     unitName(kInch),
+        kFootMark,        kInchMark,             unitName(kKilogram), unitName(kPound),
+    };
+    QStringList list;
+    for (QStringView unit : units)
+        list.append(unit.toString());
+    return list.join(u';');
+}
 
 constexpr int kReadDigits = 15;
 
@@ -146,27 +158,28 @@ ParsedValue parseReal(const QString &text, const QString &units)
 
 } // namespace
 
+const QString kRecognisedUnits = joinRecognisedUnits();
+
 int DecimalsForUnit(UnitCode code)
 {
     switch (code) {
-    case 0: // mm
+    case kMillimetre:
         return 4;
-    case 1: // m
-        return 1;
-    case 2:  // in
-    case 7:  // hr
-    case 11: // kg
+    case kInch:
+    case kHour:
+    case kKilogram:
         return 3;
-    case 3:  // ft
-    case 8:  // min
-    case 12: // oz
-    case 13: // lb
+    case kFoot:
+    case kMinute:
+    case kOunce:
+    case kPound:
         return 2;
-    case 4:  // C
-    case 5:  // F
-    case 6:  // K
-    case 9:  // s
-    case 10: // g
+    case kMetre:
+    case kCelsius:
+    case kFahrenheit:
+    case kKelvin:
+    case kSecond:
+    case kGram:
         return 1;
     default:
         return 0;

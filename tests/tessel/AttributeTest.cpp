@@ -9,6 +9,7 @@
 namespace {
 
 using namespace tessel;
+using namespace tabulon::units;
 using tabulon::platform::Error;
 using tabulon::platform::Variant;
 
@@ -96,16 +97,16 @@ TEST(TesselAttribute, ValueInUnits)
         Variant expected;
         UnitCode used;
     } cases[] = {
-        {3, "mm", 25.4, Inch, 1.0, Inch},
-        {3, "mm", 25.4, Millimetre, 25.4, Millimetre},
-        {3, "mm", 25.4, Kilogram, 25.4, Millimetre},
-        {3, "mm", 25.4, NoUnit, 25.4, Millimetre},
-        {3, "mm", 25.4, 99, 25.4, Millimetre},
-        {3, "C", 100.0, Fahrenheit, 212.0, Fahrenheit},
-        {3, "", 7.5, Millimetre, 7.5, NoUnit},
-        {3, "FILE", 7.5, Millimetre, 7.5, NoUnit},
-        {2, "mm", 5, Inch, 5, Millimetre},
-        {1, "kg", "heavy", Gram, "heavy", Kilogram},
+        {3, "mm", 25.4, kInch, 1.0, kInch},
+        {3, "mm", 25.4, kMillimetre, 25.4, kMillimetre},
+        {3, "mm", 25.4, kKilogram, 25.4, kMillimetre},
+        {3, "mm", 25.4, kNoUnit, 25.4, kMillimetre},
+        {3, "mm", 25.4, 99, 25.4, kMillimetre},
+        {3, "C", 100.0, kFahrenheit, 212.0, kFahrenheit},
+        {3, "", 7.5, kMillimetre, 7.5, kNoUnit},
+        {3, "FILE", 7.5, kMillimetre, 7.5, kNoUnit},
+        {2, "mm", 5, kInch, 5, kMillimetre},
+        {1, "kg", "heavy", kGram, "heavy", kKilogram},
     };
     for (const auto &c : cases) {
         Attribute a(QStringLiteral("A"), c.type);
@@ -125,20 +126,20 @@ TEST(TesselAttribute, SetValueInUnits)
     Attribute a(QStringLiteral("Length"), 3);
     a.setUnitsText(QStringLiteral("mm"));
     a.setMaximum(1000);
-    a.setValueInUnits(Inch, 2);
+    a.setValueInUnits(kInch, 2);
     EXPECT_DOUBLE_EQ(a.value().toDouble(), 50.8);
-    a.setValueInUnits(Millimetre, 12.5);
+    a.setValueInUnits(kMillimetre, 12.5);
     EXPECT_EQ(a.value(), Variant(12.5));
-    test::expectError([&] { a.setValueInUnits(Kilogram, 1); }, UnitMismatch,
+    test::expectError([&] { a.setValueInUnits(kKilogram, 1); }, UnitMismatch,
                       "Cannot convert from \"kg\" to \"mm\" for attribute \"Length\".");
-    test::expectError([&] { a.setValueInUnits(NoUnit, 1); }, UnitMismatch,
+    test::expectError([&] { a.setValueInUnits(kNoUnit, 1); }, UnitMismatch,
                       "Cannot convert from no unit to \"mm\" for attribute \"Length\".");
-    test::expectError([&] { a.setValueInUnits(Metre, 1.5); }, ValueRejected,
+    test::expectError([&] { a.setValueInUnits(kMetre, 1.5); }, ValueRejected,
                       "Invalid value for attribute \"Length\": 1500 is above the maximum 1000.");
     EXPECT_EQ(a.value(), Variant(12.5));
 
     Attribute plain(QStringLiteral("Ratio"), 3);
-    plain.setValueInUnits(NoUnit, 0.25);
+    plain.setValueInUnits(kNoUnit, 0.25);
     EXPECT_EQ(plain.value(), Variant(0.25));
 }
 
@@ -175,7 +176,7 @@ TEST(TesselAttribute, TypeAndExpressionSwitchesConvertTheValue)
     a.setExpression(true);
     EXPECT_EQ(a.rawValue(), Variant("42"));
     EXPECT_EQ(a.value(), Variant(42));
-    a.setValueInUnits(NoUnit, 1.5);
+    a.setValueInUnits(kNoUnit, 1.5);
     EXPECT_EQ(a.rawValue(), Variant("1.5"));
     a.setExpression(false);
     EXPECT_EQ(a.value(), Variant(2));

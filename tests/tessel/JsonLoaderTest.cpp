@@ -8,6 +8,7 @@
 namespace {
 
 using namespace tessel;
+using namespace tabulon::units;
 using tabulon::platform::Error;
 using tabulon::platform::Variant;
 
@@ -100,7 +101,7 @@ TEST(TesselJsonLoader, DefaultsAndDerivedAllowableValues)
     EXPECT_EQ(a->value(), Variant(""));
     EXPECT_TRUE(a->isVisible() && a->isEditable());
     EXPECT_FALSE(a->isValueSet() || a->isExpression());
-    EXPECT_EQ(a->unitsCode(), NoUnit);
+    EXPECT_EQ(a->unitsCode(), kNoUnit);
 
     const QString allowable[] = {"", "1 to 9.5 mm", "letters", "enumeration: Fine, 2"};
     const bool valueSet[] = {false, true, false, true};
@@ -121,7 +122,7 @@ TEST(TesselJsonLoader, DefaultObjectHasEveryRowKind)
     c->forEach([&](tabulon::Attribute &a) {
         enumerated.append(a.name());
         kinds.insert(QStringLiteral("type %1").arg(a.dataType()));
-        if (a.unitsCode() != NoUnit)
+        if (a.unitsCode() != kNoUnit)
             kinds.insert(QStringLiteral("quantity %1").arg(int(quantity(a.unitsCode()))));
         kinds.insert(a.unitsText());
         if (a.allowableValues().contains("enumeration") && a.enumerationCount() > 0)
