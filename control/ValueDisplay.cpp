@@ -7,7 +7,6 @@
 #include <QStringList>
 
 #include <algorithm>
-#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -32,34 +31,9 @@ QString joinRecognisedUnits()
     return list.join(u';');
 }
 
+// Values are rounded as the user reads them: by the digits the standard number-to-text
+// conversion shows, not by the binary value behind them.
 constexpr int kReadDigits = 15;
-
-// A finite double as the user reads it: the significant digits d0 d1 ... d14 of
-// d0.d1...d14 × 10^exponent, the same digits the standard number-to-text conversion shows.
-struct DecimalReading
-{
-    bool negative = false;
-    std::string digits;
-    int exponent = 0;
-};
-
-/// The 15-significant-digit decimal reading of a finite value.
-DecimalReading readDecimal(double value)
-{
-    std::array<char, 32> buffer{};
-    const auto end = std::to_chars(buffer.data(), buffer.data() + buffer.size(), std::abs(value),
-                                   std::chars_format::scientific, kReadDigits - 1)
-                         .ptr;
-    const std::string_view text(buffer.data(), std::size_t(end - buffer.data()));
-    const std::size_t e = text.find('e');
-    DecimalReading reading;
-    reading.negative = value < 0;
-    for (char c : text.substr(0, e))
-        if (c != '.') reading.digits.push_back(c);
-    const char *exponentStart = text.data() + e + 1 + (text[e + 1] == '+');
-    std::from_chars(exponentStart, text.data() + text.size(), reading.exponent);
-    return reading;
-}
 
 /// The first `keep` digits, rounded half to even on the digits dropped; one digit longer when
 /// the rounding carries ("999" → "1000"), "0" when nothing is kept and nothing rounds up.
@@ -87,12 +61,12 @@ std::string roundDigits(const std::string &digits, long long keep)
 /// A finite value rounded half to even at `decimals` decimals of its decimal reading.
 double roundHalfEven(double value, int decimals)
 {
-    const DecimalReading reading = readDecimal(value);
+    const platform::DecimalDigits reading = platform::decimalDigits(value, kReadDigits);
     // Digits kept: those whose place is 10^-decimals or above, at most the 15 read.
     const long long keep =
         std::min<long long>(kReadDigits, (long long)reading.exponent + decimals + 1);
     // The kept digits form an integer whose last digit stands at 10^(exponent - keep + 1).
-    const std::string mantissa = roundDigits(reading.digits, keep);
+    const std::string mantissa = roundDigits(std::string(reading.text()), keep);
     const std::string text =
         mantissa + 'e' + std::to_string((long long)reading.exponent - std::max(keep, 0LL) + 1);
     double rounded = 0.0;
@@ -104,8 +78,8 @@ double roundHalfEven(double value, int decimals)
 /// A finite value in "Scientific" format: "d.ddE±xx", rounded half to even like the numbers.
 QString scientificText(double value)
 {
-    const DecimalReading reading = readDecimal(value);
-    std::string mantissa = roundDigits(reading.digits, 3);
+    const platform::DecimalDigits reading = platform::decimalDigits(value, kReadDigits);
+    std::string mantissa = roundDigits(std::string(reading.text()), 3);
     int exponent = reading.exponent;
     if (mantissa.size() > 3) { // "9.995" carried into "10.0"
         mantissa.pop_back();

@@ -62,7 +62,8 @@ TEST(NumberText, NumberToText)
         {1.5e20, "1.5E+20"}, {-2.5e15, "-2.5E+15"},
         {1.23456789012345678e100, "1.23456789012346E+100"},
         {0.0001, "0.0001"}, {0.00012, "0.00012"}, {0.0000999, "9.99E-05"}, {1e-7, "1E-07"},
-        {-1.5e-300, "-1.5E-300"}, {std::numeric_limits<double>::quiet_NaN(), "NaN"},
+        {-1.5e-300, "-1.5E-300"}, {5e-324, "4.94065645841247E-324"},
+        {std::numeric_limits<double>::quiet_NaN(), "NaN"},
         {inf, "Infinity"}, {-inf, "-Infinity"},
         // clang-format on
     };
