@@ -22,8 +22,8 @@ QString joinRecognisedUnits()
 {
     // Tried in this order after a typed number.
     const QStringView units[] = {
-        unitName(kMetre), unitName(kMillimetre), unitName(kFoot),     unitName(kInch),
-        kFootMark,        kInchMark,             unitName(kKilogram), unitName(kPound),
+        unitName(kMetre), unitName(kMillimetre), unitName(kFoot),  unitName(kInch), kFootMark,
+        kInchMark,        unitName(kKilogram),   unitName(kPound),
     };
     QStringList list;
     for (QStringView unit : units)
