@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 
 namespace tabulon {
 
@@ -37,14 +38,14 @@ constexpr int kReadDigits = 15;
 
 /// The first `keep` digits, rounded half to even on the digits dropped; one digit longer when
 /// the rounding carries ("999" → "1000"), "0" when nothing is kept and nothing rounds up.
-std::string roundDigits(const std::string &digits, long long keep)
+std::string roundDigits(std::string_view digits, long long keep)
 {
     if (keep < 0) return "0"; // the value lies below a tenth of the last kept place
-    if (keep >= qsizetype(digits.size())) return digits;
-    std::string kept = digits.substr(0, std::size_t(keep));
+    if (keep >= qsizetype(digits.size())) return std::string(digits);
+    std::string kept(digits.substr(0, std::size_t(keep)));
     const char first = digits[std::size_t(keep)];
     const bool beyondHalf =
-        digits.find_first_not_of('0', std::size_t(keep) + 1) != std::string::npos;
+        digits.find_first_not_of('0', std::size_t(keep) + 1) != std::string_view::npos;
     const bool keptOdd = !kept.empty() && (kept.back() - '0') % 2 != 0;
     if (first > '5' || (first == '5' && (beyondHalf || keptOdd))) {
         auto it = kept.rbegin();
@@ -66,7 +67,7 @@ double roundHalfEven(double value, int decimals)
     const long long keep =
         std::min<long long>(kReadDigits, (long long)reading.exponent + decimals + 1);
     // The kept digits form an integer whose last digit stands at 10^(exponent - keep + 1).
-    const std::string mantissa = roundDigits(std::string(reading.text()), keep);
+    const std::string mantissa = roundDigits(reading.text(), keep);
     const std::string text =
         mantissa + 'e' + std::to_string((long long)reading.exponent - std::max(keep, 0LL) + 1);
     double rounded = 0.0;
@@ -79,7 +80,7 @@ double roundHalfEven(double value, int decimals)
 QString scientificText(double value)
 {
     const platform::DecimalDigits reading = platform::decimalDigits(value, kReadDigits);
-    std::string mantissa = roundDigits(std::string(reading.text()), 3);
+    std::string mantissa = roundDigits(reading.text(), 3);
     int exponent = reading.exponent;
     if (mantissa.size() > 3) { // "9.995" carried into "10.0"
         mantissa.pop_back();
