@@ -1,64 +1,51 @@
 #include "control/ValueDisplay.h"
 
+#include "control/UnitConvert.h"
 #include "core/NumberText.h"
 
 #include <QLocale>
 #include <QStringList>
 
 #include <algorithm>
-#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 
 namespace tabulon {
 
 using platform::Variant;
 
-const QString kRecognisedUnits = QStringLiteral("m;mm;ft;in;';\";kg;lb");
-
 namespace {
 
-constexpr int kReadDigits = 15;
-
-// A finite double as the user reads it: the significant digits d0 d1 ... d14 of
-// d0.d1...d14 × 10^exponent, the same digits the standard number-to-text conversion shows.
-struct DecimalReading
+QString joinRecognisedUnits()
 {
-    bool negative = false;
-    std::string digits;
-    int exponent = 0;
-};
-
-/// The 15-significant-digit decimal reading of a finite value.
-DecimalReading readDecimal(double value)
-{
-    std::array<char, 32> buffer{};
-    const auto end = std::to_chars(buffer.data(), buffer.data() + buffer.size(), std::abs(value),
-                                   std::chars_format::scientific, kReadDigits - 1)
-                         .ptr;
-    const std::string_view text(buffer.data(), std::size_t(end - buffer.data()));
-    const std::size_t e = text.find('e');
-    DecimalReading reading;
-    reading.negative = value < 0;
-    for (char c : text.substr(0, e))
-        if (c != '.') reading.digits.push_back(c);
-    const char *exponentStart = text.data() + e + 1 + (text[e + 1] == '+');
-    std::from_chars(exponentStart, text.data() + text.size(), reading.exponent);
-    return reading;
+    // Tried in this order after a typed number.
+    const QStringView units[] = {
+        unitName(kMetre), unitName(kMillimetre), unitName(kFoot),  unitName(kInch), kFootMark,
+        kInchMark,        unitName(kKilogram),   unitName(kPound),
+    };
+    QStringList list;
+    for (QStringView unit : units)
+        list.append(unit.toString());
+    return list.join(u';');
 }
+
+// Values are rounded as the user reads them: by the digits the standard number-to-text
+// conversion shows, not by the binary value behind them.
+constexpr int kReadDigits = 15;
 
 /// The first `keep` digits, rounded half to even on the digits dropped; one digit longer when
 /// the rounding carries ("999" → "1000"), "0" when nothing is kept and nothing rounds up.
-std::string roundDigits(const std::string &digits, long long keep)
+std::string roundDigits(std::string_view digits, long long keep)
 {
     if (keep < 0) return "0"; // the value lies below a tenth of the last kept place
-    if (keep >= qsizetype(digits.size())) return digits;
-    std::string kept = digits.substr(0, std::size_t(keep));
+    if (keep >= qsizetype(digits.size())) return std::string(digits);
+    std::string kept(digits.substr(0, std::size_t(keep)));
     const char first = digits[std::size_t(keep)];
     const bool beyondHalf =
-        digits.find_first_not_of('0', std::size_t(keep) + 1) != std::string::npos;
+        digits.find_first_not_of('0', std::size_t(keep) + 1) != std::string_view::npos;
     const bool keptOdd = !kept.empty() && (kept.back() - '0') % 2 != 0;
     if (first > '5' || (first == '5' && (beyondHalf || keptOdd))) {
         auto it = kept.rbegin();
@@ -75,12 +62,12 @@ std::string roundDigits(const std::string &digits, long long keep)
 /// A finite value rounded half to even at `decimals` decimals of its decimal reading.
 double roundHalfEven(double value, int decimals)
 {
-    const DecimalReading reading = readDecimal(value);
+    const platform::DecimalDigits reading = platform::decimalDigits(value, kReadDigits);
     // Digits kept: those whose place is 10^-decimals or above, at most the 15 read.
     const long long keep =
         std::min<long long>(kReadDigits, (long long)reading.exponent + decimals + 1);
     // The kept digits form an integer whose last digit stands at 10^(exponent - keep + 1).
-    const std::string mantissa = roundDigits(reading.digits, keep);
+    const std::string mantissa = roundDigits(reading.text(), keep);
     const std::string text =
         mantissa + 'e' + std::to_string((long long)reading.exponent - std::max(keep, 0LL) + 1);
     double rounded = 0.0;
@@ -92,8 +79,8 @@ double roundHalfEven(double value, int decimals)
 /// A finite value in "Scientific" format: "d.ddE±xx", rounded half to even like the numbers.
 QString scientificText(double value)
 {
-    const DecimalReading reading = readDecimal(value);
-    std::string mantissa = roundDigits(reading.digits, 3);
+    const platform::DecimalDigits reading = platform::decimalDigits(value, kReadDigits);
+    std::string mantissa = roundDigits(reading.text(), 3);
     int exponent = reading.exponent;
     if (mantissa.size() > 3) { // "9.995" carried into "10.0"
         mantissa.pop_back();
@@ -146,27 +133,28 @@ ParsedValue parseReal(const QString &text, const QString &units)
 
 } // namespace
 
+const QString kRecognisedUnits = joinRecognisedUnits();
+
 int DecimalsForUnit(UnitCode code)
 {
     switch (code) {
-    case 0: // mm
+    case kMillimetre:
         return 4;
-    case 1: // m
-        return 1;
-    case 2:  // in
-    case 7:  // hr
-    case 11: // kg
+    case kInch:
+    case kHour:
+    case kKilogram:
         return 3;
-    case 3:  // ft
-    case 8:  // min
-    case 12: // oz
-    case 13: // lb
+    case kFoot:
+    case kMinute:
+    case kOunce:
+    case kPound:
         return 2;
-    case 4:  // C
-    case 5:  // F
-    case 6:  // K
-    case 9:  // s
-    case 10: // g
+    case kMetre:
+    case kCelsius:
+    case kFahrenheit:
+    case kKelvin:
+    case kSecond:
+    case kGram:
         return 1;
     default:
         return 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Export.h"
+#include "Units.h"
 #include "Variant.h"
 
 #include <QString>
@@ -10,9 +11,6 @@
 #include <memory>
 
 namespace tabulon {
-
-// A unit of measure as the attribute objects take it; 16 means no unit (see UnitConvert.h).
-using UnitCode = std::int32_t;
 
 // Data-type codes of an attribute.
 enum AttributeDataType : std::int32_t {
@@ -37,7 +35,7 @@ public:
     // Describes the allowed values; contains "enumeration" for enumerated attributes.
     virtual QString allowableValues() const = 0;
     virtual std::int32_t dataType() const = 0;
-    // The attribute's own unit; 16 when it has none.
+    // The attribute's own unit; kNoUnit when it has none.
     virtual UnitCode unitsCode() const = 0;
     virtual bool isVisible() const = 0;
     virtual bool isEditable() const = 0;

@@ -29,6 +29,41 @@ constexpr int exponentClamp = 100000;
 
 } // namespace
 
+DecimalDigits decimalDigits(double value, int significant)
+{
+    significant = std::clamp(significant, 1, 17);
+    const double magnitude = std::abs(value);
+    std::array<char, 32> buffer{};
+    const auto scientific = [&](auto... precision) {
+        const char *end = std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude,
+                                        std::chars_format::scientific, precision...)
+                              .ptr;
+        return std::string_view(buffer.data(), std::size_t(end - buffer.data()));
+    };
+    // The shortest text that reads back as the value is cheap. For a normal value with no more
+    // digits than asked for, up to 15, it is the rounding already: the value lies within a
+    // tenth of a unit in the 15th digit of it. Longer texts, and subnormal values, which hold
+    // fewer digits than that, are rounded explicitly.
+    std::string_view text = scientific();
+    std::size_t e = text.find('e');
+    const std::size_t shortestDigits = e > 1 ? e - 1 : 1; // "d" or "d.ddd"
+    const bool normal = magnitude == 0.0 || magnitude >= std::numeric_limits<double>::min();
+    if (significant > 15 || !normal || shortestDigits > std::size_t(significant)) {
+        text = scientific(significant - 1);
+        e = text.find('e');
+    }
+
+    DecimalDigits result;
+    result.negative = value < 0;
+    for (char c : text.substr(0, e))
+        if (c != '.') result.digits[std::size_t(result.count++)] = c;
+    while (result.count < significant)
+        result.digits[std::size_t(result.count++)] = '0';
+    std::from_chars(text.data() + e + 1 + (text[e + 1] == '+'), text.data() + text.size(),
+                    result.exponent);
+    return result;
+}
+
 double readNumber(QStringView text, qsizetype *consumed)
 {
     // The accepted characters are copied, blanks dropped, into a plain ASCII number text that
@@ -143,28 +178,10 @@ QString numberToText(double value, QChar decimalSeparator)
         return value < 0 ? QStringLiteral("-Infinity") : QStringLiteral("Infinity");
     if (value == 0.0) return QStringLiteral("0");
 
-    // The significant digits and the decimal exponent, rounded to 15 digits. The shortest
-    // round-trip form is cheap and, when it has 15 digits or fewer, is that rounding already;
-    // only longer ones are rounded explicitly.
-    std::array<char, 40> buffer{};
-    auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), std::abs(value),
-                                std::chars_format::scientific);
-    std::string_view scientific(buffer.data(), std::size_t(result.ptr - buffer.data()));
-    std::size_t ePos = scientific.find('e');
-    if (ePos > 16) { // "d." and more than 14 further digits
-        result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), std::abs(value),
-                               std::chars_format::scientific, 14);
-        scientific = std::string_view(buffer.data(), std::size_t(result.ptr - buffer.data()));
-        ePos = scientific.find('e');
-    }
-    int exponent = 0;
-    std::from_chars(scientific.data() + ePos + 1 + (scientific[ePos + 1] == '+'),
-                    scientific.data() + scientific.size(), exponent);
-
-    std::array<char, 16> digits{};
-    std::size_t digitCount = 0;
-    for (char c : scientific.substr(0, ePos))
-        if (c >= '0' && c <= '9' && digitCount < digits.size()) digits[digitCount++] = c;
+    const DecimalDigits decimal = decimalDigits(value, 15);
+    const auto &digits = decimal.digits;
+    const int exponent = decimal.exponent;
+    auto digitCount = std::size_t(decimal.count);
     while (digitCount > 1 && digits[digitCount - 1] == '0')
         --digitCount;
 

@@ -270,7 +270,7 @@ bool Attribute::validate(const Variant &candidate) const
 Variant Attribute::valueInUnits(tabulon::UnitCode requested, tabulon::UnitCode &used) const
 {
     used = m_unitsCode;
-    if (m_dataType != tabulon::adtReal || m_unitsCode == NoUnit) return value();
+    if (m_dataType != tabulon::adtReal || m_unitsCode == tabulon::kNoUnit) return value();
     const double own = value().toDouble();
     if (!isConvertible(m_unitsCode, requested)) return own;
     used = requested;

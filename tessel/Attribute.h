@@ -130,7 +130,7 @@ private:
     Collection *m_collection = nullptr;
     std::int32_t m_position = 0;
     std::int8_t m_dataType;
-    std::int8_t m_unitsCode = 16;
+    std::int8_t m_unitsCode = tabulon::kNoUnit;
     bool m_visible = true;
     bool m_editable = true;
     bool m_valueSet = false;

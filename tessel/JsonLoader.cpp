@@ -2,7 +2,6 @@
 
 #include "core/Error.h"
 #include "core/NumberText.h"
-#include "tessel/Units.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -315,7 +314,7 @@ private:
                 texts.append(e.text);
             return QStringLiteral("enumeration: ") + texts.join(QStringLiteral(", "));
         }
-        const QString unit = a.unitsCode() == NoUnit ? QString() : u' ' + a.unitsText();
+        const QString unit = a.unitsCode() == tabulon::kNoUnit ? QString() : u' ' + a.unitsText();
         if (a.minimum() && a.maximum())
             return QStringLiteral("%1 to %2%3")
                 .arg(numberText(*a.minimum()), numberText(*a.maximum()), unit);

@@ -8,11 +8,14 @@
 
 namespace tessel {
 
+using namespace tabulon::units;
+using tabulon::unitName;
+
 namespace {
 
 struct UnitInfo
 {
-    const char16_t *name;
+    UnitCode code;
     Quantity quantity;
     // Size of the unit as a whole multiple of the quantity's smallest common step, so that the
     // ratio between two units is a ratio of integers: 0.1 mm for lengths, 1/1.6e9 kg for
@@ -20,22 +23,35 @@ struct UnitInfo
     std::int64_t steps;
 };
 
+// Indexed by code.
 constexpr std::array<UnitInfo, 14> units{{
-    {u"mm", Quantity::Length, 10},
-    {u"m", Quantity::Length, 10000},
-    {u"in", Quantity::Length, 254},
-    {u"ft", Quantity::Length, 3048},
-    {u"C", Quantity::Temperature, 0},
-    {u"F", Quantity::Temperature, 0},
-    {u"K", Quantity::Temperature, 0},
-    {u"hr", Quantity::Time, 3600},
-    {u"min", Quantity::Time, 60},
-    {u"s", Quantity::Time, 1},
-    {u"g", Quantity::Mass, 1'600'000},
-    {u"kg", Quantity::Mass, 1'600'000'000},
-    {u"oz", Quantity::Mass, 45'359'237},
-    {u"lb", Quantity::Mass, 725'747'792},
+    {kMillimetre, Quantity::Length, 10},
+    {kMetre, Quantity::Length, 10000},
+    {kInch, Quantity::Length, 254},
+    {kFoot, Quantity::Length, 3048},
+    {kCelsius, Quantity::Temperature, 0},
+    {kFahrenheit, Quantity::Temperature, 0},
+    {kKelvin, Quantity::Temperature, 0},
+    {kHour, Quantity::Time, 3600},
+    {kMinute, Quantity::Time, 60},
+    {kSecond, Quantity::Time, 1},
+    {kGram, Quantity::Mass, 1'600'000},
+    {kKilogram, Quantity::Mass, 1'600'000'000},
+    {kOunce, Quantity::Mass, 45'359'237},
+    {kPound, Quantity::Mass, 725'747'792},
 }};
+
+// Every code that has a unit name has its row, at its own index, and no other code does.
+constexpr bool coversEveryNamedUnit()
+{
+    for (UnitCode code = 0; code <= kNoUnit; ++code) {
+        const bool inTable = code < UnitCode(units.size());
+        if (inTable != !unitName(code).isEmpty()) return false;
+        if (inTable && units[std::size_t(code)].code != code) return false;
+    }
+    return true;
+}
+static_assert(coversEveryNamedUnit());
 
 bool isKnown(UnitCode code)
 {
@@ -45,9 +61,9 @@ bool isKnown(UnitCode code)
 double toCelsius(double value, UnitCode from)
 {
     switch (from) {
-    case Fahrenheit:
+    case kFahrenheit:
         return (value - 32.0) * 5.0 / 9.0;
-    case Kelvin:
+    case kKelvin:
         return value - 273.15;
     default:
         return value;
@@ -57,9 +73,9 @@ double toCelsius(double value, UnitCode from)
 double fromCelsius(double celsius, UnitCode to)
 {
     switch (to) {
-    case Fahrenheit:
+    case kFahrenheit:
         return celsius * 9.0 / 5.0 + 32.0;
-    case Kelvin:
+    case kKelvin:
         return celsius + 273.15;
     default:
         return celsius;
@@ -70,16 +86,11 @@ double fromCelsius(double celsius, UnitCode to)
 
 UnitCode unitCode(const QString &name)
 {
-    if (name == u"inch" || name == u"\"") return Inch;
-    if (name == u"'") return Foot;
-    for (std::size_t i = 0; i < units.size(); ++i)
-        if (name == units[i].name) return UnitCode(i);
-    return NoUnit;
-}
-
-QString unitName(UnitCode code)
-{
-    return isKnown(code) ? QString::fromUtf16(units[std::size_t(code)].name) : QString();
+    if (name == u"inch" || name == u"\"") return kInch;
+    if (name == u"'") return kFoot;
+    for (const UnitInfo &unit : units)
+        if (name == unitName(unit.code)) return unit.code;
+    return kNoUnit;
 }
 
 Quantity quantity(UnitCode code)
@@ -90,7 +101,7 @@ Quantity quantity(UnitCode code)
 QString unitDescription(UnitCode code)
 {
     if (isKnown(code)) return QStringLiteral("\"%1\"").arg(unitName(code));
-    if (code == NoUnit) return QStringLiteral("no unit");
+    if (code == kNoUnit) return QStringLiteral("no unit");
     return QStringLiteral("unit code %1").arg(code);
 }
 

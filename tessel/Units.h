@@ -1,6 +1,6 @@
 #pragma once
 
-#include "../core/AttributeSource.h"
+#include "../core/Units.h"
 #include "Export.h"
 
 #include <QString>
@@ -9,45 +9,23 @@ namespace tessel {
 
 using tabulon::UnitCode;
 
-// The unit codes shared with the control. 14 and 15 are never used; 16 means no unit.
-enum : UnitCode {
-    Millimetre = 0,
-    Metre = 1,
-    Inch = 2,
-    Foot = 3,
-    Celsius = 4,
-    Fahrenheit = 5,
-    Kelvin = 6,
-    Hour = 7,
-    Minute = 8,
-    Second = 9,
-    Gram = 10,
-    Kilogram = 11,
-    Ounce = 12,
-    Pound = 13,
-    NoUnit = 16,
-};
-
 // What a unit measures. Two codes convert into each other exactly when they measure the same
 // quantity and it is not Quantity::None.
 enum class Quantity { None, Length, Temperature, Time, Mass };
 
-// The code of a unit name, compared exactly (no trimming, no case folding): "mm", "m", "in",
-// "inch" or a double quote, "ft" or an apostrophe, "C", "F", "K", "hr", "min", "s", "g", "kg",
-// "oz", "lb". Anything else, the empty text and the row kinds "FILE", "FOLDER", "BYF"
-// included, gives NoUnit.
+// The code of a unit name, compared exactly (no trimming, no case folding): a name of
+// tabulon::unitName(), "inch" or a double quote for the inch, an apostrophe for the foot.
+// Anything else, the empty text and the row kinds "FILE", "FOLDER", "BYF" included, gives
+// tabulon::kNoUnit.
 TESSEL_EXPORT UnitCode unitCode(const QString &name);
 
-// The usual name of a unit ("mm", "in", "ft", ...); empty for NoUnit and unknown codes.
-TESSEL_EXPORT QString unitName(UnitCode code);
-
-// The quantity a code measures; Quantity::None for NoUnit and unknown codes.
+// The quantity a code measures; Quantity::None for kNoUnit and unknown codes.
 TESSEL_EXPORT Quantity quantity(UnitCode code);
 
 // True when a value converts from one code to the other.
 TESSEL_EXPORT bool isConvertible(UnitCode from, UnitCode to);
 
-// How a message names a unit: the quoted name ("\"mm\""), "no unit" for NoUnit, or "unit
+// How a message names a unit: the quoted name ("\"mm\""), "no unit" for kNoUnit, or "unit
 // code 99" for a code that means nothing.
 TESSEL_EXPORT QString unitDescription(UnitCode code);
 

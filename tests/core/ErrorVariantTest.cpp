@@ -139,6 +139,7 @@ TEST(Variant, TextsInAnotherLocale)
     EXPECT_EQ(Variant("2,5").toInt(), 2);
     EXPECT_EQ(Variant("1.5").toDouble(), 1.5);   // the C form is read first
     EXPECT_EQ(Variant("1,500").toDouble(), 1.5); // not 1500: no group separators in the C form
+    EXPECT_EQ(Variant("1.500").toDouble(), 1.5); // not 1500: "." is no group separator here
     EXPECT_TRUE(Variant("0,1").toBool());
     EXPECT_EQ(Variant(2.5).toString(), u"2,5");
     EXPECT_EQ(Variant(2.5).debugText(), u"Double(2.5)");

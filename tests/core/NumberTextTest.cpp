@@ -7,6 +7,7 @@
 #include "tests/support/ScopedLocale.h"
 
 #include <limits>
+#include <tuple>
 
 namespace {
 
@@ -62,7 +63,8 @@ TEST(NumberText, NumberToText)
         {1.5e20, "1.5E+20"}, {-2.5e15, "-2.5E+15"},
         {1.23456789012345678e100, "1.23456789012346E+100"},
         {0.0001, "0.0001"}, {0.00012, "0.00012"}, {0.0000999, "9.99E-05"}, {1e-7, "1E-07"},
-        {-1.5e-300, "-1.5E-300"}, {std::numeric_limits<double>::quiet_NaN(), "NaN"},
+        {-1.5e-300, "-1.5E-300"}, {5e-324, "4.94065645841247E-324"},
+        {std::numeric_limits<double>::quiet_NaN(), "NaN"},
         {inf, "Infinity"}, {-inf, "-Infinity"},
         // clang-format on
     };
@@ -71,6 +73,23 @@ TEST(NumberText, NumberToText)
     // What is written in the C form reads back.
     for (double v : {0.1, -7.25, 1e-5, 123456.789, 3e200, -4.5e-12})
         EXPECT_DOUBLE_EQ(readNumber(numberToText(v, u'.')), v) << v;
+}
+
+TEST(NumberText, DecimalDigits)
+{
+    const std::tuple<double, int, const char *, int> cases[] = {
+        // clang-format off
+        {0.5, 1, "5", -1}, {-2.5, 1, "2", 0}, {9.96, 2, "10", 1}, {0.0, 3, "000", 0},
+        {1.0 / 3, 15, "333333333333333", -1}, {0.1, 17, "10000000000000001", -1},
+        {5e-324, 3, "494", -324}, {1.7976931348623157e308, 17, "17976931348623157", 308},
+        // clang-format on
+    };
+    for (const auto &[value, significant, digits, exponent] : cases) {
+        const auto decimal = tabulon::platform::decimalDigits(value, significant);
+        EXPECT_EQ(decimal.text(), digits) << value;
+        EXPECT_EQ(decimal.exponent, exponent) << value;
+        EXPECT_EQ(decimal.negative, value < 0) << value;
+    }
 }
 
 TEST(NumberText, DecimalSeparator)

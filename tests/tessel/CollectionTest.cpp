@@ -5,6 +5,8 @@
 #include <QElapsedTimer>
 #include <QStringList>
 
+#include <utility>
+
 namespace {
 
 using namespace tessel;
@@ -65,19 +67,15 @@ TEST(TesselCollection, LookupByKey)
     EXPECT_EQ(c->itemByKey("X"), c->at(3));
     EXPECT_EQ(c->itemByKey("Y"), firstX);
 
-    const struct
-    {
-        Variant key;
-        const char *description;
-    } misses[] = {
+    const std::pair<Variant, const char *> misses[] = {
         {"x", "No attribute named \"x\"."},
         {4, "No attribute at position 4; the collection has 4 attributes."},
         {1.5, "No attribute at position 1.5; the collection has 4 attributes."},
         {-1, "No attribute at position -1; the collection has 4 attributes."},
         {true, "No attribute for the key Bool(true)."},
     };
-    for (const auto &m : misses)
-        test::expectError([&] { c->itemByKey(m.key); }, Error::ItemNotFound, m.description);
+    for (const auto &[key, description] : misses)
+        test::expectError([&] { c->itemByKey(key); }, Error::ItemNotFound, description);
     EXPECT_EQ(c->attribute("x"), nullptr);
 }
 
@@ -126,18 +124,14 @@ TEST(TesselCollection, ExpressionErrorsAndCycles)
     auto self = expr("Self", "[Self]");
     auto missing = expr("Missing", "[Nope] + 1");
     auto text = expr("Text", "\"abc\"");
-    const struct
-    {
-        std::shared_ptr<Attribute> attribute;
-        const char *description;
-    } cases[] = {
+    const std::pair<std::shared_ptr<Attribute>, const char *> cases[] = {
         {a, "Cannot evaluate \"[B] + 1\": circular reference A -> B -> A"},
         {self, "Cannot evaluate \"[Self]\": circular reference Self -> Self"},
         {missing, "Cannot evaluate \"[Nope] + 1\": there is no attribute [Nope]"},
         {text, "Cannot evaluate \"\"abc\"\": the result \"abc\" is not a valid real number"},
     };
-    for (const auto &k : cases)
-        test::expectError([&] { k.attribute->value(); }, Error::NotAvailable, k.description);
+    for (const auto &[attribute, description] : cases)
+        test::expectError([&] { attribute->value(); }, Error::NotAvailable, description);
 
     // A long chain ends in an error, not in a stack overflow.
     c.add("E0", 3)->setValue(1.0);

@@ -4,6 +4,8 @@
 
 #include <QHash>
 
+#include <utility>
+
 namespace {
 
 using tabulon::platform::Error;
@@ -20,43 +22,22 @@ Variant lookup(const QString &name)
 
 TEST(TesselExpression, Evaluates)
 {
-    const struct
-    {
-        const char *text;
-        Variant result;
-    } cases[] = {
-        {"1 + 2 * 3", 7.0},
-        {"(1 + 2) * 3", 9.0},
-        {"-2^2", -4.0},
-        {"2^-1", 0.5},
-        {"2^3^2", 64.0},
-        {"10 - 4 - 3", 3.0},
-        {"8 / 2 / 2", 2.0},
-        {".5 + 1e1", 10.5},
-        {"[L] * 2", 20.0},
-        {"$L$ / 4 + [N]", 5.5},
-        {"[Flag]", -1.0},
-        {"[Odd name!] * 2", 3.0},
-        {"True + False + 1", 0.0},
-        {"\"a\" & 1.5", "a1.5"},
-        {"[Name] & \"-\" & [N]", "pump-3"},
-        {"\"say \"\"hi\"\"\"", "say \"hi\""},
-        {"\"2\" * 3", 6.0},
-        {"Round(2.5)", 2.0},
-        {"round(3.14159, 2)", 3.14},
-        {"Abs(-3) + Sgn(-2)", 2.0},
-        {"Int(-1.5) + Fix(-1.5)", -3.0},
-        {"Sqr(16)", 4.0},
-        {"Len(\"abc\")", 3.0},
-        {"Mid(\"pump\", 2, 2)", "um"},
-        {"UCase(Left([Name], 2))", "PU"},
-        {"Trim(\"  x \")", "x"},
+    const std::pair<const char *, Variant> cases[] = {
+        // clang-format off
+        {"1 + 2 * 3", 7.0}, {"(1 + 2) * 3", 9.0}, {"-2^2", -4.0}, {"2^-1", 0.5}, {"2^3^2", 64.0},
+        {"10 - 4 - 3", 3.0}, {"8 / 2 / 2", 2.0}, {".5 + 1e1", 10.5}, {"[L] * 2", 20.0},
+        {"$L$ / 4 + [N]", 5.5}, {"[Flag]", -1.0}, {"[Odd name!] * 2", 3.0},
+        {"True + False + 1", 0.0}, {"\"a\" & 1.5", "a1.5"},
+        {"[Name] & \"-\" & [N]", "pump-3"}, {"\"say \"\"hi\"\"\"", "say \"hi\""},
+        {"\"2\" * 3", 6.0}, {"Round(2.5)", 2.0}, {"round(3.14159, 2)", 3.14},
+        {"Abs(-3) + Sgn(-2)", 2.0}, {"Int(-1.5) + Fix(-1.5)", -3.0}, {"Sqr(16)", 4.0},
+        {"Len(\"abc\")", 3.0}, {"Mid(\"pump\", 2, 2)", "um"},
+        {"UCase(Left([Name], 2))", "PU"}, {"Trim(\"  x \")", "x"},
         {"CInt(2.5) + CDbl(\"1\")", 3.0},
+        // clang-format on
     };
-    for (const auto &c : cases) {
-        const QString text = QString::fromUtf8(c.text);
-        EXPECT_EQ(Expression::evaluate(text, lookup), c.result) << c.text;
-    }
+    for (const auto &[text, result] : cases)
+        EXPECT_EQ(Expression::evaluate(QString::fromUtf8(text), lookup), result) << text;
 }
 
 TEST(TesselExpression, ReportsErrors)
@@ -65,11 +46,7 @@ TEST(TesselExpression, ReportsErrors)
     QString longSum = QStringLiteral("1");
     for (int i = 0; i < 1500; ++i)
         longSum += QStringLiteral("+1");
-    const struct
-    {
-        QString text;
-        const char *what;
-    } cases[] = {
+    const std::pair<QString, const char *> cases[] = {
         {"", "expected a value at column 1"},
         {"1 +", "expected a value at column 4"},
         {"(1", "expected \")\" at column 3"},
@@ -91,10 +68,9 @@ TEST(TesselExpression, ReportsErrors)
         {deep, "the expression is nested too deeply at column 201"},
         {longSum, "the expression is too long at column 2002"},
     };
-    for (const auto &c : cases)
-        tessel::test::expectError([&] { Expression::evaluate(c.text, lookup); },
-                                  Error::NotAvailable,
-                                  QStringLiteral("Cannot evaluate \"%1\": %2").arg(c.text, c.what));
+    for (const auto &[text, what] : cases)
+        tessel::test::expectError([&] { Expression::evaluate(text, lookup); }, Error::NotAvailable,
+                                  QStringLiteral("Cannot evaluate \"%1\": %2").arg(text, what));
 
     tessel::test::expectError([] { Expression::evaluate("Now() + 1", lookup); },
                               Error::NotAvailable,

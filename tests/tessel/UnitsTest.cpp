@@ -3,72 +3,55 @@
 
 #include "TesselTest.h"
 
+#include <tuple>
+
 namespace {
 
 using namespace tessel;
+using namespace tabulon::units;
 
 TEST(TesselUnits, CodeOfName)
 {
-    const struct
-    {
-        const char16_t *name;
-        UnitCode code;
-    } cases[] = {
-        {u"mm", Millimetre}, {u"m", Metre},   {u"in", Inch},     {u"inch", Inch},
-        {u"\"", Inch},       {u"ft", Foot},   {u"'", Foot},      {u"C", Celsius},
-        {u"F", Fahrenheit},  {u"K", Kelvin},  {u"hr", Hour},     {u"min", Minute},
-        {u"s", Second},      {u"g", Gram},    {u"kg", Kilogram}, {u"oz", Ounce},
-        {u"lb", Pound},      {u"M", NoUnit},  {u"c", NoUnit},    {u" mm", NoUnit},
-        {u"Inch", NoUnit},   {u"", NoUnit},   {u"FILE", NoUnit}, {u"FOLDER", NoUnit},
-        {u"BYF", NoUnit},    {u"cm", NoUnit},
+    for (UnitCode code = kMillimetre; code <= kPound; ++code)
+        EXPECT_EQ(unitCode(tabulon::unitName(code).toString()), code);
+    const std::pair<const char16_t *, UnitCode> cases[] = {
+        // clang-format off
+        {u"inch", kInch}, {u"\"", kInch}, {u"'", kFoot}, {u"M", kNoUnit}, {u"c", kNoUnit},
+        {u" mm", kNoUnit}, {u"Inch", kNoUnit}, {u"", kNoUnit}, {u"FILE", kNoUnit},
+        {u"cm", kNoUnit},
+        // clang-format on
     };
-    for (const auto &c : cases)
-        EXPECT_EQ(unitCode(QString::fromUtf16(c.name)), c.code)
-            << QString::fromUtf16(c.name).toStdString();
-    for (UnitCode code = 0; code <= Pound; ++code)
-        EXPECT_EQ(unitCode(unitName(code)), code);
+    for (const auto &[name, code] : cases)
+        EXPECT_EQ(unitCode(QString::fromUtf16(name)), code)
+            << QString::fromUtf16(name).toStdString();
 }
 
 TEST(TesselUnits, ConvertBothWays)
 {
-    const struct
-    {
-        double value;
-        UnitCode from, to;
-        double expected;
-    } cases[] = {
-        {1, Inch, Millimetre, 25.4},
-        {1, Foot, Inch, 12},
-        {1, Foot, Millimetre, 304.8},
-        {2.5, Metre, Millimetre, 2500},
-        {1, Metre, Foot, 1000 / 304.8},
-        {1, Pound, Kilogram, 0.45359237},
-        {1, Pound, Ounce, 16},
-        {1, Kilogram, Gram, 1000},
-        {16, Ounce, Pound, 1},
-        {1, Hour, Second, 3600},
-        {90, Minute, Hour, 1.5},
-        {100, Celsius, Fahrenheit, 212},
-        {-40, Fahrenheit, Celsius, -40},
-        {0, Kelvin, Celsius, -273.15},
-        {32, Fahrenheit, Kelvin, 273.15},
-        {0.1, Millimetre, Millimetre, 0.1},
+    const std::tuple<double, UnitCode, UnitCode, double> cases[] = {
+        // clang-format off
+        {1, kInch, kMillimetre, 25.4}, {1, kFoot, kInch, 12}, {2.5, kMetre, kMillimetre, 2500},
+        {1, kMetre, kFoot, 1000 / 304.8}, {1, kPound, kKilogram, 0.45359237},
+        {1, kPound, kOunce, 16}, {1, kKilogram, kGram, 1000}, {90, kMinute, kHour, 1.5},
+        {1, kHour, kSecond, 3600}, {100, kCelsius, kFahrenheit, 212},
+        {0, kKelvin, kCelsius, -273.15}, {32, kFahrenheit, kKelvin, 273.15},
+        {0.1, kMillimetre, kMillimetre, 0.1},
+        // clang-format on
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(testing::Message() << c.value << " " << c.from << " -> " << c.to);
-        EXPECT_DOUBLE_EQ(convert(c.value, c.from, c.to), c.expected);
-        EXPECT_DOUBLE_EQ(convert(c.expected, c.to, c.from), c.value);
+    for (const auto &[value, from, to, expected] : cases) {
+        SCOPED_TRACE(testing::Message() << value << " " << from << " -> " << to);
+        EXPECT_DOUBLE_EQ(convert(value, from, to), expected);
+        EXPECT_DOUBLE_EQ(convert(expected, to, from), value);
     }
 }
 
 TEST(TesselUnits, OtherQuantityDoesNotConvert)
 {
-    EXPECT_FALSE(isConvertible(Kilogram, Millimetre));
-    EXPECT_FALSE(isConvertible(NoUnit, NoUnit));
-    EXPECT_FALSE(isConvertible(Celsius, 14));
-    test::expectError([] { convert(1, Kilogram, Millimetre); }, UnitMismatch,
+    EXPECT_FALSE(isConvertible(kNoUnit, kNoUnit));
+    EXPECT_FALSE(isConvertible(kCelsius, 14));
+    test::expectError([] { convert(1, kKilogram, kMillimetre); }, UnitMismatch,
                       "Cannot convert from \"kg\" to \"mm\".");
-    test::expectError([] { convert(1, NoUnit, 99); }, UnitMismatch,
+    test::expectError([] { convert(1, kNoUnit, 99); }, UnitMismatch,
                       "Cannot convert from no unit to unit code 99.");
 }
 
