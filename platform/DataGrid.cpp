@@ -164,8 +164,7 @@ protected:
     void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
     {
         QStyledItemDelegate::initStyleOption(option, index);
-        const DataGridColumn *column = d->q->column(index.column());
-        if (column && column->wordWrap())
+        if (d->model->column(index.column()).wordWrap)
             option->features |= QStyleOptionViewItem::WrapText;
         else
             option->features &= ~QStyleOptionViewItem::WrapText;
@@ -278,9 +277,7 @@ bool DataGrid::Private::reportKey(const QKeyEvent *event)
 
 bool DataGrid::Private::showsButton(const QModelIndex &index) const
 {
-    if (!index.isValid() || index != q->currentIndex()) return false;
-    const DataGridColumn *column = q->column(index.column());
-    return column && column->hasButton();
+    return index.isValid() && index == q->currentIndex() && model->column(index.column()).button;
 }
 
 // A square button at the right edge of the cell, as high as the row.
@@ -384,19 +381,24 @@ void DataGrid::Private::sectionResized(int column, int oldSize, int)
 
 // --- DataGridColumn ---
 
-DataGridColumn::DataGridColumn(DataGrid *grid, int index, QString dataField)
-    : m_grid(grid), m_index(index), m_dataField(std::move(dataField))
-{}
+RecordSetModel &DataGridColumn::model() const
+{
+    return *m_grid->d->model;
+}
+
+QString DataGridColumn::dataField() const
+{
+    return model().column(m_index).dataField;
+}
 
 QString DataGridColumn::caption() const
 {
-    return m_caption;
+    return model().column(m_index).caption;
 }
 
 void DataGridColumn::setCaption(const QString &caption)
 {
-    m_caption = caption;
-    m_grid->d->model->captionChanged(m_index);
+    model().setCaption(m_index, caption);
 }
 
 double DataGridColumn::width() const
@@ -436,21 +438,34 @@ void DataGridColumn::setVisible(bool visible)
     --m_grid->d->ownResize;
 }
 
+bool DataGridColumn::isLocked() const
+{
+    return model().column(m_index).locked;
+}
+
 void DataGridColumn::setLocked(bool locked)
 {
-    m_locked = locked;
+    model().setLocked(m_index, locked);
+}
+
+bool DataGridColumn::hasButton() const
+{
+    return model().column(m_index).button;
 }
 
 void DataGridColumn::setButton(bool button)
 {
-    m_button = button;
-    m_grid->viewport()->update();
+    model().setButton(m_index, button);
+}
+
+bool DataGridColumn::wordWrap() const
+{
+    return model().column(m_index).wordWrap;
 }
 
 void DataGridColumn::setWordWrap(bool wrap)
 {
-    m_wordWrap = wrap;
-    m_grid->viewport()->update();
+    model().setWordWrap(m_index, wrap);
 }
 
 QString DataGridColumn::text() const
@@ -475,7 +490,7 @@ void DataGridColumn::setText(const QString &text)
 
 DataGrid::DataGrid(QWidget *parent) : QTableView(parent), d(std::make_unique<Private>(this))
 {
-    d->model = new RecordSetModel(this, this);
+    d->model = new RecordSetModel(this);
     d->delegate = new Private::CellDelegate(d.get());
     setItemDelegate(d->delegate);
     setModel(d->model);
@@ -509,6 +524,9 @@ DataGrid::DataGrid(QWidget *parent) : QTableView(parent), d(std::make_unique<Pri
                 [this](const QItemSelection &selected, const QItemSelection &deselected) {
                     d->selectionChanged(selected, deselected);
                 });
+    // A button switched on is drawn in the current cell, word wrap changes the text.
+    connect(d->model, &RecordSetModel::columnChanged, viewport(),
+            qOverload<>(&QWidget::update));
     d->resizeConnection = connect(cols, &QHeaderView::sectionResized, this,
                                   [this](int column, int oldSize, int newSize) {
                                       d->sectionResized(column, oldSize, newSize);
@@ -564,14 +582,11 @@ RecordSet *DataGrid::dataSource() const
 
 DataGridColumn *DataGrid::addColumn(const QString &dataField, const QString &caption)
 {
-    const int index = int(d->columns.size());
-    d->columns.push_back(
-        std::unique_ptr<DataGridColumn>(new DataGridColumn(this, index, dataField)));
-    d->columns.back()->m_caption = caption;
-    d->hiddenWidth.push_back(0);
     ++d->ownResize;
-    d->model->appendColumn();
+    const int index = d->model->appendColumn({dataField, caption});
     --d->ownResize;
+    d->columns.push_back(std::unique_ptr<DataGridColumn>(new DataGridColumn(this, index)));
+    d->hiddenWidth.push_back(0);
     return d->columns.back().get();
 }
 
@@ -588,7 +603,8 @@ DataGridColumn *DataGrid::column(int index) const
 DataGridColumn *DataGrid::columnByField(QStringView dataField) const
 {
     for (const auto &column : d->columns) {
-        if (QStringView(column->dataField()).compare(dataField, Qt::CaseInsensitive) == 0)
+        const QString &field = d->model->column(column->index()).dataField;
+        if (QStringView(field).compare(dataField, Qt::CaseInsensitive) == 0)
             return column.get();
     }
     return nullptr;

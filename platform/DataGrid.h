@@ -17,12 +17,14 @@ class RecordSetModel;
 
 // One column of a DataGrid, bound to a field of the grid's record set by the field's name.
 // Columns belong to the grid and live as long as it does; binding the grid to another record
-// set keeps them, with their captions, widths and switches. Lengths are in twips.
+// set keeps them, with their captions, widths and switches. What the column shows (field,
+// caption, lock, button, word wrap) is kept by the grid's model; width, left edge and
+// visibility by the view. Lengths are in twips.
 class TABULON_EXPORT DataGridColumn
 {
 public:
     int index() const { return m_index; }
-    const QString &dataField() const { return m_dataField; }
+    QString dataField() const;
 
     QString caption() const;
     void setCaption(const QString &caption);
@@ -33,13 +35,13 @@ public:
     bool isVisible() const;
     void setVisible(bool visible);
     // A locked column cannot be edited in place.
-    bool isLocked() const { return m_locked; }
+    bool isLocked() const;
     void setLocked(bool locked);
     // A button column shows a button in its current cell; pressing it raises
     // DataGrid::buttonClicked.
-    bool hasButton() const { return m_button; }
+    bool hasButton() const;
     void setButton(bool button);
-    bool wordWrap() const { return m_wordWrap; }
+    bool wordWrap() const;
     void setWordWrap(bool wrap);
     // The current row's value shown in this column, as text (empty when there is no
     // current row or the column is not bound).
@@ -49,14 +51,10 @@ public:
 
 private:
     friend class DataGrid;
-    DataGridColumn(DataGrid *grid, int index, QString dataField);
+    DataGridColumn(DataGrid *grid, int index) : m_grid(grid), m_index(index) {}
+    RecordSetModel &model() const;
     DataGrid *m_grid;
     int m_index;
-    QString m_dataField;
-    QString m_caption;
-    bool m_locked = false;
-    bool m_button = false;
-    bool m_wordWrap = false;
 };
 
 // A QTableView bound to a RecordSet through a table model (no per-cell item objects). The
