@@ -102,7 +102,7 @@ void ctlAttributesPrivate::LoadAttributeRows(const AttributeCollection &Atts)
 
     FitValueColumn(m_colProperty);
 
-    grdEdit->scroll(0, -m_rs->recordCount());
+    grdEdit->scrollBy(0, -m_rs->recordCount());
 }
 
 void ctlAttributesPrivate::AddAttributeRow(const Attribute &attribute)

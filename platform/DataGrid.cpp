@@ -371,7 +371,7 @@ void DataGrid::Private::sectionResized(int column, int oldSize, int)
 {
     if (ownResize > 0) return;
     bool cancel = false;
-    Q_EMIT q->columnResized(column, cancel);
+    Q_EMIT q->columnResizedByUser(column, cancel);
     if (cancel) {
         ++ownResize;
         q->horizontalHeader()->resizeSection(column, oldSize);
@@ -610,12 +610,12 @@ DataGridColumn *DataGrid::columnByField(QStringView dataField) const
     return nullptr;
 }
 
-double DataGrid::rowHeight() const
+double DataGrid::rowHeightTwips() const
 {
     return verticalHeader()->defaultSectionSize() * twipsPerPixelY();
 }
 
-void DataGrid::setRowHeight(double twips)
+void DataGrid::setRowHeightTwips(double twips)
 {
     d->rowHeightTwips = twips;
     d->applyRowHeight();
@@ -727,7 +727,7 @@ void DataGrid::setCurrentColumn(int column)
     if (current.isValid()) d->setCurrentQuietly(d->model->index(current.row(), column));
 }
 
-void DataGrid::scroll(int columns, int rows)
+void DataGrid::scrollBy(int columns, int rows)
 {
     // The scroll ranges follow the rows and columns only after the pending layout.
     executeDelayedItemsLayout();
@@ -800,18 +800,18 @@ bool DataGrid::isEditActive() const
     return d->editor != nullptr;
 }
 
-void DataGrid::setSelection(int start, int length)
+void DataGrid::setEditSelection(int start, int length)
 {
     if (d->editor) d->editor->setSelection(start, length);
 }
 
-int DataGrid::selStart() const
+int DataGrid::editSelectionStart() const
 {
     if (!d->editor) return 0;
     return d->editor->hasSelectedText() ? d->editor->selectionStart() : d->editor->cursorPosition();
 }
 
-int DataGrid::selLength() const
+int DataGrid::editSelectionLength() const
 {
     return d->editor ? d->editor->selectionLength() : 0;
 }

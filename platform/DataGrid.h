@@ -85,8 +85,8 @@ public:
     DataGridColumn *columnByField(QStringView dataField) const;
 
     // Layout, in twips.
-    double rowHeight() const;
-    void setRowHeight(double twips);
+    double rowHeightTwips() const;
+    void setRowHeightTwips(double twips);
     double gridWidth() const;
     double gridHeight() const;
     void setGridHeight(double twips);
@@ -112,7 +112,7 @@ public:
     int currentColumn() const;       // -1: none
     void setCurrentColumn(int column);
     // Scrolls by whole columns and rows (negative: towards the start).
-    void scroll(int columns, int rows);
+    void scrollBy(int columns, int rows);
     // Makes the current cell visible.
     void ensureCurrentVisible();
 
@@ -129,9 +129,9 @@ public:
     void setEditActive(bool active);
     bool isEditActive() const;
     // Text selection inside the in-place editor.
-    void setSelection(int start, int length);
-    int selStart() const;
-    int selLength() const;
+    void setEditSelection(int start, int length);
+    int editSelectionStart() const;
+    int editSelectionLength() const;
     // Repaints the grid (a button switched on is drawn in the current cell).
     void refresh();
 
@@ -145,8 +145,8 @@ Q_SIGNALS:
     void keyDown(int &keyCode, int shift);
     // The selected rows or columns changed.
     void selectionRangeChanged(bool &cancel);
-    // The user resized a column.
-    void columnResized(int column, bool &cancel);
+    // The user resized a column; a handler that cancels gets the previous width back.
+    void columnResizedByUser(int column, bool &cancel);
     // The button of the current cell of a button column was pressed.
     void buttonClicked(int column);
 
