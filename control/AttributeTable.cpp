@@ -4,6 +4,7 @@
 #include "control/ctlAttributes_p.h"
 
 #include "platform/DataGrid.h"
+#include "platform/RecordSetReuse_p.h"
 #include "core/Error.h"
 #include "core/NumberText.h"
 
@@ -64,7 +65,7 @@ void ctlAttributesPrivate::ReplaceTable(std::unique_ptr<RecordSet> table)
     } else {
         m_retiredTables.clear();
         // Nothing uses the old table any more: a reload writes its rows over the old ones.
-        if (table) table->recycleRows(std::move(m_rs));
+        if (table) platform::RecordSetReuse::recycleRows(*table, std::move(m_rs));
     }
     m_rs = std::move(table);
 }
@@ -73,7 +74,7 @@ void ctlAttributesPrivate::LoadAttributeRows(const AttributeCollection &Atts)
 {
     // Old rows that no new row took are freed however the load ends.
     const auto releaseOldRows = qScopeGuard([this] {
-        if (m_rs) m_rs->releaseRecycledRows();
+        if (m_rs) platform::RecordSetReuse::releaseRecycledRows(*m_rs);
     });
     if (m_displayOrder == ctlAttributes::eGDOInsertion) {
         const std::int32_t n = Atts.count();

@@ -1,4 +1,5 @@
 #include "platform/RecordSet.h"
+#include "platform/RecordSetReuse_p.h"
 
 #include "core/Error.h"
 #include "core/Prefetch_p.h"
@@ -40,7 +41,7 @@ public:
     std::size_t cellsPerRow = 0;
     std::size_t flagsPerRow = 0;
     std::vector<Block> blocks;
-    // Blocks taken from a discarded table of the same layout (see RecordSet::recycleRows()),
+    // Blocks taken from a discarded table of the same layout (see RecordSetReuse),
     // the next to use last. They still hold that table's values until they are used.
     std::vector<Block> spare;
     int rowCount = 0;
@@ -299,10 +300,10 @@ Variant coerce(const RecordSet::Field &field, Variant value)
 
 RecordSetObserver::~RecordSetObserver() = default;
 
-void RecordSet::recycleRows(std::unique_ptr<RecordSet> previous)
+void RecordSetReuse::recycleRows(RecordSet &next, std::unique_ptr<RecordSet> previous)
 {
-    if (!previous || !isOpen() || !previous->isOpen()) return;
-    RecordSetStorage &mine = *m_storage;
+    if (!previous || !next.isOpen() || !previous->isOpen()) return;
+    RecordSetStorage &mine = *next.m_storage;
     RecordSetStorage &theirs = *previous->m_storage;
     if (&mine == &theirs || theirs.cursors.size() != 1 || theirs.busy() || mine.rowCount != 0 ||
         !mine.spare.empty() || mine.cellsPerRow != theirs.cellsPerRow ||
@@ -316,9 +317,9 @@ void RecordSet::recycleRows(std::unique_ptr<RecordSet> previous)
     theirs.rowCount = 0;
 }
 
-void RecordSet::releaseRecycledRows()
+void RecordSetReuse::releaseRecycledRows(RecordSet &table)
 {
-    m_storage->release(m_storage->spare);
+    table.m_storage->release(table.m_storage->spare);
 }
 
 RecordSet::RecordSet() : RecordSet(std::make_shared<RecordSetStorage>()) {}

@@ -1,4 +1,5 @@
 #include "platform/RecordSet.h"
+#include "platform/RecordSetReuse_p.h"
 #include "core/Error.h"
 
 #include <gtest/gtest.h>
@@ -16,6 +17,7 @@ namespace {
 using tabulon::platform::Error;
 using tabulon::platform::RecordSet;
 using tabulon::platform::RecordSetObserver;
+using tabulon::platform::RecordSetReuse;
 using tabulon::platform::Variant;
 using FT = RecordSet::FieldType;
 using Log = std::vector<std::string>;
@@ -396,7 +398,7 @@ TEST_F(RecordSetTest, RecycledRowsHoldOnlyTheNewValues)
         SCOPED_TRACE(rows);
         RecordSet next;
         openAttributeTable(next);
-        next.recycleRows(previousTable());
+        RecordSetReuse::recycleRows(next, previousTable());
         for (int i = 0; i < rows; ++i) {
             auto values = attributeRow(QStringLiteral("n%1").arg(i), i);
             next.addNew(values);
@@ -408,7 +410,7 @@ TEST_F(RecordSetTest, RecycledRowsHoldOnlyTheNewValues)
             auto refused = attributeRow(QString(300, u'x'), 1);
             EXPECT_NE(errorNumber([&] { next.addNew(refused); }), 0);
         }
-        next.releaseRecycledRows();
+        RecordSetReuse::releaseRecycledRows(next);
         next.checkConsistency();
         EXPECT_TRUE(old.isDetached());
         EXPECT_EQ(next.recordCount(), rows == 1 ? 2 : rows);
@@ -424,11 +426,11 @@ TEST_F(RecordSetTest, RecycledRowsHoldOnlyTheNewValues)
     auto clone = shared->clone();
     RecordSet next;
     openAttributeTable(next);
-    next.recycleRows(std::move(shared));
+    RecordSetReuse::recycleRows(next, std::move(shared));
     RecordSet narrow;
     narrow.appendField(QStringLiteral("A"), FT::Variant);
     narrow.open();
-    narrow.recycleRows(previousTable());
+    RecordSetReuse::recycleRows(narrow, previousTable());
     fill(next, 1);
     narrow.addNew();
     EXPECT_EQ(clone->recordCount(), 600);
