@@ -433,18 +433,24 @@ void RecordSet::addNew(std::span<Variant> values)
     moveTo(row);
     if (m_fieldHandlers.empty()) return;
 
-    // The list of changed fields lives on the stack for tables of ordinary width: this runs
-    // once per row of a load.
+    // The list of changed fields lives on the stack for tables of ordinary width (this runs
+    // once per row of a load), in a vector for wider ones. ChangedField holds references, so
+    // each entry is constructed in place, never assigned.
     constexpr std::size_t inlineWidth = 16;
     alignas(ChangedField) std::byte inlineBuffer[inlineWidth * sizeof(ChangedField)];
     std::vector<ChangedField> onHeap;
-    ChangedField *changed = reinterpret_cast<ChangedField *>(inlineBuffer);
-    if (width > inlineWidth) {
+    const ChangedField *changed = nullptr;
+    if (width > 0 && width <= inlineWidth) {
+        auto *slots = reinterpret_cast<ChangedField *>(inlineBuffer);
+        for (std::size_t f = 0; f < width; ++f)
+            new (slots + f) ChangedField{storage.fields[f].name, storage.get(row, int(f))};
+        changed = std::launder(slots);
+    } else {
         onHeap.reserve(width);
+        for (std::size_t f = 0; f < width; ++f)
+            onHeap.push_back({storage.fields[f].name, storage.get(row, int(f))});
         changed = onHeap.data();
     }
-    for (std::size_t f = 0; f < width; ++f)
-        new (changed + f) ChangedField{storage.fields[f].name, storage.get(row, int(f))};
     const std::span<const ChangedField> list(changed, width);
     dispatch(m_fieldHandlers, [&](const FieldChangeHandler &handler) {
         moveTo(row);

@@ -269,6 +269,33 @@ TEST_F(RecordSetTest, WholeRowIsAddedInOneStepOrNotAtAll)
     EXPECT_EQ(seen.size(), 256u);
 }
 
+// The list of changed fields is built on the stack up to 16 fields and on the heap beyond.
+TEST(RecordSetWidth, WholeRowChangeListsEveryFieldWhateverTheWidth)
+{
+    for (int width : {1, 16, 17, 40}) {
+        SCOPED_TRACE(width);
+        RecordSet rs;
+        std::vector<Variant> values;
+        for (int f = 0; f < width; ++f) {
+            rs.appendField(QStringLiteral("F%1").arg(f), FT::Variant);
+            values.emplace_back(f * 10);
+        }
+        rs.open();
+        std::vector<std::pair<QString, Variant>> seen;
+        rs.connectFieldChangeComplete([&](int count, auto fields, RecordSet &) {
+            EXPECT_EQ(count, width);
+            for (const auto &f : fields)
+                seen.emplace_back(f.name, f.value);
+        });
+        rs.addNew(values);
+        ASSERT_EQ(seen.size(), std::size_t(width));
+        for (int f = 0; f < width; ++f) {
+            EXPECT_EQ(seen[std::size_t(f)].first, QStringLiteral("F%1").arg(f));
+            EXPECT_EQ(seen[std::size_t(f)].second, Variant(f * 10));
+        }
+    }
+}
+
 TEST_F(RecordSetTest, HandlersMayReenter)
 {
     addRows({"a", "b", "c"});
