@@ -1,6 +1,7 @@
 #include "platform/DataGrid.h"
 
 #include "platform/RecordSetModel.h"
+#include "platform/Twips.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -24,14 +25,10 @@ namespace tabulon::platform {
 
 namespace {
 
-constexpr double kTwipsPerInch = 1440.0;
+using screen::toPixels;
+
 // 17 pixels at 96 dpi: one line of the default font with a little room.
 constexpr double kDefaultRowHeight = 255.0;
-
-int toPixels(double twips, double twipsPerPixel)
-{
-    return int(std::lround(twips / twipsPerPixel));
-}
 
 // The record selectors cannot be resized, so the whole of each row button selects: without
 // this, the style's resize grip takes a few pixels at both ends of every (short) row.
@@ -266,12 +263,7 @@ bool DataGrid::Private::reportKey(const QKeyEvent *event)
 {
     int keyCode = keyCodeOf(event->key());
     if (keyCode == 0) return false;
-    const Qt::KeyboardModifiers modifiers = event->modifiers();
-    int shift = 0;
-    if (modifiers & Qt::ShiftModifier || event->key() == Qt::Key_Backtab) shift |= 1;
-    if (modifiers & Qt::ControlModifier) shift |= 2;
-    if (modifiers & Qt::AltModifier) shift |= 4;
-    Q_EMIT q->keyDown(keyCode, shift);
+    Q_EMIT q->keyDown(keyCode, shiftStateOf(*event));
     return keyCode == 0;
 }
 
@@ -547,12 +539,12 @@ DataGrid::~DataGrid()
 
 double DataGrid::twipsPerPixelX() const
 {
-    return kTwipsPerInch / logicalDpiX();
+    return screen::twipsPerPixelX(*this);
 }
 
 double DataGrid::twipsPerPixelY() const
 {
-    return kTwipsPerInch / logicalDpiY();
+    return screen::twipsPerPixelY(*this);
 }
 
 void DataGrid::setDataSource(RecordSet *rs)
@@ -913,36 +905,6 @@ QItemSelectionModel::SelectionFlags DataGrid::selectionCommand(const QModelIndex
     }
     // The headers select without an event: rows and columns, with Shift and Ctrl as usual.
     return QTableView::selectionCommand(index, event);
-}
-
-int keyCodeOf(int qtKey)
-{
-    switch (qtKey) {
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-        return 9;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return 13;
-    case Qt::Key_Escape:
-        return 27;
-    case Qt::Key_Left:
-        return 37;
-    case Qt::Key_Up:
-        return 38;
-    case Qt::Key_Right:
-        return 39;
-    case Qt::Key_Down:
-        return 40;
-    case Qt::Key_Delete:
-        return 46;
-    default:
-        break;
-    }
-    // Qt's codes for letters and digits are their upper-case characters.
-    if ((qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) || (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9))
-        return qtKey;
-    return 0;
 }
 
 } // namespace tabulon::platform

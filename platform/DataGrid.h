@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Export.h"
+#include "platform/KeyCode.h"
 #include "platform/RecordSet.h"
 
 #include <QColor>
@@ -165,9 +166,5 @@ private:
     class Private;
     std::unique_ptr<Private> const d;
 };
-
-// The virtual-key code of a Qt key: Tab 9, Enter/Return 13, Escape 27, Up 38, Down 40,
-// Left 37, Right 39, Delete 46, letters and digits their upper-case character; 0 otherwise.
-TABULON_EXPORT int keyCodeOf(int qtKey);
 
 } // namespace tabulon::platform
