@@ -517,8 +517,7 @@ DataGrid::DataGrid(QWidget *parent) : QTableView(parent), d(std::make_unique<Pri
                     d->selectionChanged(selected, deselected);
                 });
     // A button switched on is drawn in the current cell, word wrap changes the text.
-    connect(d->model, &RecordSetModel::columnChanged, viewport(),
-            qOverload<>(&QWidget::update));
+    connect(d->model, &RecordSetModel::columnChanged, viewport(), qOverload<>(&QWidget::update));
     d->resizeConnection = connect(cols, &QHeaderView::sectionResized, this,
                                   [this](int column, int oldSize, int newSize) {
                                       d->sectionResized(column, oldSize, newSize);
@@ -596,8 +595,7 @@ DataGridColumn *DataGrid::columnByField(QStringView dataField) const
 {
     for (const auto &column : d->columns) {
         const QString &field = d->model->column(column->index()).dataField;
-        if (QStringView(field).compare(dataField, Qt::CaseInsensitive) == 0)
-            return column.get();
+        if (QStringView(field).compare(dataField, Qt::CaseInsensitive) == 0) return column.get();
     }
     return nullptr;
 }

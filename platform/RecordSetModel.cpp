@@ -140,8 +140,7 @@ Qt::ItemFlags RecordSetModel::flags(const QModelIndex &index) const
         return Qt::NoItemFlags;
     Qt::ItemFlags result = Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren;
     const BoundColumn &bound = m_columns[std::size_t(index.column())];
-    if (bound.field >= 0 && !bound.column.locked)
-        result |= Qt::ItemIsEditable;
+    if (bound.field >= 0 && !bound.column.locked) result |= Qt::ItemIsEditable;
     return result;
 }
 
