@@ -4,6 +4,7 @@
 #include "control/AttributeTable.h"
 
 #include "control/RowDisplay.h"
+#include "platform/RecordSetReuse_p.h"
 #include "core/Error.h"
 #include "control/ctlAttributes_p.h"
 #include "platform/DataGrid.h"
@@ -101,7 +102,7 @@ void ctlAttributesPrivate::ReplaceTable(std::unique_ptr<RecordSet> table)
     } else {
         m_retiredTables.clear();
         // Nothing uses the old table any more: a reload writes its rows over the old ones.
-        if (table) table->recycleRows(std::move(m_rs));
+        if (table) platform::RecordSetReuse::recycleRows(*table, std::move(m_rs));
     }
     m_rs = std::move(table);
 }
@@ -110,7 +111,7 @@ void ctlAttributesPrivate::LoadAttributeRows(const AttributeCollection &Atts)
 {
     // Old rows that no new row took are freed however the load ends.
     const auto releaseOldRows = qScopeGuard([this] {
-        if (m_rs) m_rs->releaseRecycledRows();
+        if (m_rs) platform::RecordSetReuse::releaseRecycledRows(*m_rs);
     });
     if (m_displayOrder == ctlAttributes::eGDOInsertion) {
         const std::int32_t n = Atts.count();
@@ -139,7 +140,7 @@ void ctlAttributesPrivate::LoadAttributeRows(const AttributeCollection &Atts)
 
     FitValueColumn(m_colProperty);
 
-    grdEdit->scroll(0, -m_rs->recordCount());
+    grdEdit->scrollBy(0, -m_rs->recordCount());
 }
 
 void ctlAttributesPrivate::AddAttributeRow(const Attribute &attribute)

@@ -209,7 +209,7 @@ Variant ctlAttributes::SetAttributeDisplayUnits(const Variant &Index, const QStr
             rs.moveFirst();
             rs.movePrevious();
         }
-        d->grdEdit->scroll(0, -rs.recordCount());
+        d->grdEdit->scrollBy(0, -rs.recordCount());
     } catch (...) {
     }
     return {};

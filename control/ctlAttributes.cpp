@@ -117,7 +117,7 @@ void ctlAttributesPrivate::FitValueColumn(platform::DataGridColumn *column)
         column->caption() == m_colProperty->caption() ? m_colValue : m_colProperty;
 
     const int k = m_rs ? grdEdit->rowCount() + 1 : 2;
-    const double needed = (grdEdit->rowHeight() + grdEdit->twipsPerPixelY()) * k;
+    const double needed = (grdEdit->rowHeightTwips() + grdEdit->twipsPerPixelY()) * k;
     if (grdEdit->gridHeight() < needed)
         m_sngRightMargin = float(m_lScrollBarWidth + 5);
     else
@@ -225,12 +225,12 @@ void ctlAttributes::setValueCaption(const QString &Caption)
 
 float ctlAttributes::RowHeight() const
 {
-    return float(d->grdEdit->rowHeight());
+    return float(d->grdEdit->rowHeightTwips());
 }
 
 void ctlAttributes::setRowHeight(float H)
 {
-    d->grdEdit->setRowHeight(H);
+    d->grdEdit->setRowHeightTwips(H);
     Q_EMIT propertyChanged(kRowHeight);
 }
 

@@ -1,6 +1,7 @@
 #include "platform/DataGrid.h"
 
 #include "platform/RecordSetModel.h"
+#include "platform/Twips.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -24,14 +25,10 @@ namespace tabulon::platform {
 
 namespace {
 
-constexpr double kTwipsPerInch = 1440.0;
+using screen::toPixels;
+
 // 17 pixels at 96 dpi: one line of the default font with a little room.
 constexpr double kDefaultRowHeight = 255.0;
-
-int toPixels(double twips, double twipsPerPixel)
-{
-    return int(std::lround(twips / twipsPerPixel));
-}
 
 // The record selectors cannot be resized, so the whole of each row button selects: without
 // this, the style's resize grip takes a few pixels at both ends of every (short) row.
@@ -164,8 +161,7 @@ protected:
     void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
     {
         QStyledItemDelegate::initStyleOption(option, index);
-        const DataGridColumn *column = d->q->column(index.column());
-        if (column && column->wordWrap())
+        if (d->model->column(index.column()).wordWrap)
             option->features |= QStyleOptionViewItem::WrapText;
         else
             option->features &= ~QStyleOptionViewItem::WrapText;
@@ -267,20 +263,13 @@ bool DataGrid::Private::reportKey(const QKeyEvent *event)
 {
     int keyCode = keyCodeOf(event->key());
     if (keyCode == 0) return false;
-    const Qt::KeyboardModifiers modifiers = event->modifiers();
-    int shift = 0;
-    if (modifiers & Qt::ShiftModifier || event->key() == Qt::Key_Backtab) shift |= 1;
-    if (modifiers & Qt::ControlModifier) shift |= 2;
-    if (modifiers & Qt::AltModifier) shift |= 4;
-    Q_EMIT q->keyDown(keyCode, shift);
+    Q_EMIT q->keyDown(keyCode, shiftStateOf(*event));
     return keyCode == 0;
 }
 
 bool DataGrid::Private::showsButton(const QModelIndex &index) const
 {
-    if (!index.isValid() || index != q->currentIndex()) return false;
-    const DataGridColumn *column = q->column(index.column());
-    return column && column->hasButton();
+    return index.isValid() && index == q->currentIndex() && model->column(index.column()).button;
 }
 
 // A square button at the right edge of the cell, as high as the row.
@@ -374,7 +363,7 @@ void DataGrid::Private::sectionResized(int column, int oldSize, int)
 {
     if (ownResize > 0) return;
     bool cancel = false;
-    Q_EMIT q->columnResized(column, cancel);
+    Q_EMIT q->columnResizedByUser(column, cancel);
     if (cancel) {
         ++ownResize;
         q->horizontalHeader()->resizeSection(column, oldSize);
@@ -384,19 +373,24 @@ void DataGrid::Private::sectionResized(int column, int oldSize, int)
 
 // --- DataGridColumn ---
 
-DataGridColumn::DataGridColumn(DataGrid *grid, int index, QString dataField)
-    : m_grid(grid), m_index(index), m_dataField(std::move(dataField))
-{}
+RecordSetModel &DataGridColumn::model() const
+{
+    return *m_grid->d->model;
+}
+
+QString DataGridColumn::dataField() const
+{
+    return model().column(m_index).dataField;
+}
 
 QString DataGridColumn::caption() const
 {
-    return m_caption;
+    return model().column(m_index).caption;
 }
 
 void DataGridColumn::setCaption(const QString &caption)
 {
-    m_caption = caption;
-    m_grid->d->model->captionChanged(m_index);
+    model().setCaption(m_index, caption);
 }
 
 double DataGridColumn::width() const
@@ -436,21 +430,34 @@ void DataGridColumn::setVisible(bool visible)
     --m_grid->d->ownResize;
 }
 
+bool DataGridColumn::isLocked() const
+{
+    return model().column(m_index).locked;
+}
+
 void DataGridColumn::setLocked(bool locked)
 {
-    m_locked = locked;
+    model().setLocked(m_index, locked);
+}
+
+bool DataGridColumn::hasButton() const
+{
+    return model().column(m_index).button;
 }
 
 void DataGridColumn::setButton(bool button)
 {
-    m_button = button;
-    m_grid->viewport()->update();
+    model().setButton(m_index, button);
+}
+
+bool DataGridColumn::wordWrap() const
+{
+    return model().column(m_index).wordWrap;
 }
 
 void DataGridColumn::setWordWrap(bool wrap)
 {
-    m_wordWrap = wrap;
-    m_grid->viewport()->update();
+    model().setWordWrap(m_index, wrap);
 }
 
 QString DataGridColumn::text() const
@@ -475,7 +482,7 @@ void DataGridColumn::setText(const QString &text)
 
 DataGrid::DataGrid(QWidget *parent) : QTableView(parent), d(std::make_unique<Private>(this))
 {
-    d->model = new RecordSetModel(this, this);
+    d->model = new RecordSetModel(this);
     d->delegate = new Private::CellDelegate(d.get());
     setItemDelegate(d->delegate);
     setModel(d->model);
@@ -509,6 +516,8 @@ DataGrid::DataGrid(QWidget *parent) : QTableView(parent), d(std::make_unique<Pri
                 [this](const QItemSelection &selected, const QItemSelection &deselected) {
                     d->selectionChanged(selected, deselected);
                 });
+    // A button switched on is drawn in the current cell, word wrap changes the text.
+    connect(d->model, &RecordSetModel::columnChanged, viewport(), qOverload<>(&QWidget::update));
     d->resizeConnection = connect(cols, &QHeaderView::sectionResized, this,
                                   [this](int column, int oldSize, int newSize) {
                                       d->sectionResized(column, oldSize, newSize);
@@ -529,12 +538,12 @@ DataGrid::~DataGrid()
 
 double DataGrid::twipsPerPixelX() const
 {
-    return kTwipsPerInch / logicalDpiX();
+    return screen::twipsPerPixelX(*this);
 }
 
 double DataGrid::twipsPerPixelY() const
 {
-    return kTwipsPerInch / logicalDpiY();
+    return screen::twipsPerPixelY(*this);
 }
 
 void DataGrid::setDataSource(RecordSet *rs)
@@ -564,14 +573,11 @@ RecordSet *DataGrid::dataSource() const
 
 DataGridColumn *DataGrid::addColumn(const QString &dataField, const QString &caption)
 {
-    const int index = int(d->columns.size());
-    d->columns.push_back(
-        std::unique_ptr<DataGridColumn>(new DataGridColumn(this, index, dataField)));
-    d->columns.back()->m_caption = caption;
-    d->hiddenWidth.push_back(0);
     ++d->ownResize;
-    d->model->appendColumn();
+    const int index = d->model->appendColumn({dataField, caption});
     --d->ownResize;
+    d->columns.push_back(std::unique_ptr<DataGridColumn>(new DataGridColumn(this, index)));
+    d->hiddenWidth.push_back(0);
     return d->columns.back().get();
 }
 
@@ -588,18 +594,18 @@ DataGridColumn *DataGrid::column(int index) const
 DataGridColumn *DataGrid::columnByField(QStringView dataField) const
 {
     for (const auto &column : d->columns) {
-        if (QStringView(column->dataField()).compare(dataField, Qt::CaseInsensitive) == 0)
-            return column.get();
+        const QString &field = d->model->column(column->index()).dataField;
+        if (QStringView(field).compare(dataField, Qt::CaseInsensitive) == 0) return column.get();
     }
     return nullptr;
 }
 
-double DataGrid::rowHeight() const
+double DataGrid::rowHeightTwips() const
 {
     return verticalHeader()->defaultSectionSize() * twipsPerPixelY();
 }
 
-void DataGrid::setRowHeight(double twips)
+void DataGrid::setRowHeightTwips(double twips)
 {
     d->rowHeightTwips = twips;
     d->applyRowHeight();
@@ -711,7 +717,7 @@ void DataGrid::setCurrentColumn(int column)
     if (current.isValid()) d->setCurrentQuietly(d->model->index(current.row(), column));
 }
 
-void DataGrid::scroll(int columns, int rows)
+void DataGrid::scrollBy(int columns, int rows)
 {
     // The scroll ranges follow the rows and columns only after the pending layout.
     executeDelayedItemsLayout();
@@ -784,18 +790,18 @@ bool DataGrid::isEditActive() const
     return d->editor != nullptr;
 }
 
-void DataGrid::setSelection(int start, int length)
+void DataGrid::setEditSelection(int start, int length)
 {
     if (d->editor) d->editor->setSelection(start, length);
 }
 
-int DataGrid::selStart() const
+int DataGrid::editSelectionStart() const
 {
     if (!d->editor) return 0;
     return d->editor->hasSelectedText() ? d->editor->selectionStart() : d->editor->cursorPosition();
 }
 
-int DataGrid::selLength() const
+int DataGrid::editSelectionLength() const
 {
     return d->editor ? d->editor->selectionLength() : 0;
 }
@@ -897,36 +903,6 @@ QItemSelectionModel::SelectionFlags DataGrid::selectionCommand(const QModelIndex
     }
     // The headers select without an event: rows and columns, with Shift and Ctrl as usual.
     return QTableView::selectionCommand(index, event);
-}
-
-int keyCodeOf(int qtKey)
-{
-    switch (qtKey) {
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-        return 9;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return 13;
-    case Qt::Key_Escape:
-        return 27;
-    case Qt::Key_Left:
-        return 37;
-    case Qt::Key_Up:
-        return 38;
-    case Qt::Key_Right:
-        return 39;
-    case Qt::Key_Down:
-        return 40;
-    case Qt::Key_Delete:
-        return 46;
-    default:
-        break;
-    }
-    // Qt's codes for letters and digits are their upper-case characters.
-    if ((qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) || (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9))
-        return qtKey;
-    return 0;
 }
 
 } // namespace tabulon::platform

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Export.h"
+#include "platform/KeyCode.h"
 #include "platform/RecordSet.h"
 
 #include <QColor>
@@ -17,12 +18,14 @@ class RecordSetModel;
 
 // One column of a DataGrid, bound to a field of the grid's record set by the field's name.
 // Columns belong to the grid and live as long as it does; binding the grid to another record
-// set keeps them, with their captions, widths and switches. Lengths are in twips.
+// set keeps them, with their captions, widths and switches. What the column shows (field,
+// caption, lock, button, word wrap) is kept by the grid's model; width, left edge and
+// visibility by the view. Lengths are in twips.
 class TABULON_EXPORT DataGridColumn
 {
 public:
     int index() const { return m_index; }
-    const QString &dataField() const { return m_dataField; }
+    QString dataField() const;
 
     QString caption() const;
     void setCaption(const QString &caption);
@@ -33,13 +36,13 @@ public:
     bool isVisible() const;
     void setVisible(bool visible);
     // A locked column cannot be edited in place.
-    bool isLocked() const { return m_locked; }
+    bool isLocked() const;
     void setLocked(bool locked);
     // A button column shows a button in its current cell; pressing it raises
     // DataGrid::buttonClicked.
-    bool hasButton() const { return m_button; }
+    bool hasButton() const;
     void setButton(bool button);
-    bool wordWrap() const { return m_wordWrap; }
+    bool wordWrap() const;
     void setWordWrap(bool wrap);
     // The current row's value shown in this column, as text (empty when there is no
     // current row or the column is not bound).
@@ -49,14 +52,10 @@ public:
 
 private:
     friend class DataGrid;
-    DataGridColumn(DataGrid *grid, int index, QString dataField);
+    DataGridColumn(DataGrid *grid, int index) : m_grid(grid), m_index(index) {}
+    RecordSetModel &model() const;
     DataGrid *m_grid;
     int m_index;
-    QString m_dataField;
-    QString m_caption;
-    bool m_locked = false;
-    bool m_button = false;
-    bool m_wordWrap = false;
 };
 
 // A QTableView bound to a RecordSet through a table model (no per-cell item objects). The
@@ -87,8 +86,8 @@ public:
     DataGridColumn *columnByField(QStringView dataField) const;
 
     // Layout, in twips.
-    double rowHeight() const;
-    void setRowHeight(double twips);
+    double rowHeightTwips() const;
+    void setRowHeightTwips(double twips);
     double gridWidth() const;
     double gridHeight() const;
     void setGridHeight(double twips);
@@ -114,7 +113,7 @@ public:
     int currentColumn() const;       // -1: none
     void setCurrentColumn(int column);
     // Scrolls by whole columns and rows (negative: towards the start).
-    void scroll(int columns, int rows);
+    void scrollBy(int columns, int rows);
     // Makes the current cell visible.
     void ensureCurrentVisible();
 
@@ -131,9 +130,9 @@ public:
     void setEditActive(bool active);
     bool isEditActive() const;
     // Text selection inside the in-place editor.
-    void setSelection(int start, int length);
-    int selStart() const;
-    int selLength() const;
+    void setEditSelection(int start, int length);
+    int editSelectionStart() const;
+    int editSelectionLength() const;
     // Repaints the grid (a button switched on is drawn in the current cell).
     void refresh();
 
@@ -147,8 +146,8 @@ Q_SIGNALS:
     void keyDown(int &keyCode, int shift);
     // The selected rows or columns changed.
     void selectionRangeChanged(bool &cancel);
-    // The user resized a column.
-    void columnResized(int column, bool &cancel);
+    // The user resized a column; a handler that cancels gets the previous width back.
+    void columnResizedByUser(int column, bool &cancel);
     // The button of the current cell of a button column was pressed.
     void buttonClicked(int column);
 
@@ -167,9 +166,5 @@ private:
     class Private;
     std::unique_ptr<Private> const d;
 };
-
-// The virtual-key code of a Qt key: Tab 9, Enter/Return 13, Escape 27, Up 38, Down 40,
-// Left 37, Right 39, Delete 46, letters and digits their upper-case character; 0 otherwise.
-TABULON_EXPORT int keyCodeOf(int qtKey);
 
 } // namespace tabulon::platform

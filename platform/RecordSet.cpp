@@ -1,4 +1,5 @@
 #include "platform/RecordSet.h"
+#include "platform/RecordSetReuse_p.h"
 
 #include "core/Error.h"
 #include "core/Prefetch_p.h"
@@ -40,7 +41,7 @@ public:
     std::size_t cellsPerRow = 0;
     std::size_t flagsPerRow = 0;
     std::vector<Block> blocks;
-    // Blocks taken from a discarded table of the same layout (see RecordSet::recycleRows()),
+    // Blocks taken from a discarded table of the same layout (see RecordSetReuse),
     // the next to use last. They still hold that table's values until they are used.
     std::vector<Block> spare;
     int rowCount = 0;
@@ -299,10 +300,10 @@ Variant coerce(const RecordSet::Field &field, Variant value)
 
 RecordSetObserver::~RecordSetObserver() = default;
 
-void RecordSet::recycleRows(std::unique_ptr<RecordSet> previous)
+void RecordSetReuse::recycleRows(RecordSet &next, std::unique_ptr<RecordSet> previous)
 {
-    if (!previous || !isOpen() || !previous->isOpen()) return;
-    RecordSetStorage &mine = *m_storage;
+    if (!previous || !next.isOpen() || !previous->isOpen()) return;
+    RecordSetStorage &mine = *next.m_storage;
     RecordSetStorage &theirs = *previous->m_storage;
     if (&mine == &theirs || theirs.cursors.size() != 1 || theirs.busy() || mine.rowCount != 0 ||
         !mine.spare.empty() || mine.cellsPerRow != theirs.cellsPerRow ||
@@ -316,9 +317,9 @@ void RecordSet::recycleRows(std::unique_ptr<RecordSet> previous)
     theirs.rowCount = 0;
 }
 
-void RecordSet::releaseRecycledRows()
+void RecordSetReuse::releaseRecycledRows(RecordSet &table)
 {
-    m_storage->release(m_storage->spare);
+    table.m_storage->release(table.m_storage->spare);
 }
 
 RecordSet::RecordSet() : RecordSet(std::make_shared<RecordSetStorage>()) {}
@@ -432,18 +433,24 @@ void RecordSet::addNew(std::span<Variant> values)
     moveTo(row);
     if (m_fieldHandlers.empty()) return;
 
-    // The list of changed fields lives on the stack for tables of ordinary width: this runs
-    // once per row of a load.
+    // The list of changed fields lives on the stack for tables of ordinary width (this runs
+    // once per row of a load), in a vector for wider ones. ChangedField holds references, so
+    // each entry is constructed in place, never assigned.
     constexpr std::size_t inlineWidth = 16;
     alignas(ChangedField) std::byte inlineBuffer[inlineWidth * sizeof(ChangedField)];
     std::vector<ChangedField> onHeap;
-    ChangedField *changed = reinterpret_cast<ChangedField *>(inlineBuffer);
-    if (width > inlineWidth) {
+    const ChangedField *changed = nullptr;
+    if (width > 0 && width <= inlineWidth) {
+        auto *slots = reinterpret_cast<ChangedField *>(inlineBuffer);
+        for (std::size_t f = 0; f < width; ++f)
+            new (slots + f) ChangedField{storage.fields[f].name, storage.get(row, int(f))};
+        changed = std::launder(slots);
+    } else {
         onHeap.reserve(width);
+        for (std::size_t f = 0; f < width; ++f)
+            onHeap.push_back({storage.fields[f].name, storage.get(row, int(f))});
         changed = onHeap.data();
     }
-    for (std::size_t f = 0; f < width; ++f)
-        new (changed + f) ChangedField{storage.fields[f].name, storage.get(row, int(f))};
     const std::span<const ChangedField> list(changed, width);
     dispatch(m_fieldHandlers, [&](const FieldChangeHandler &handler) {
         moveTo(row);

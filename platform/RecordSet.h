@@ -84,15 +84,6 @@ public:
     // its error and leaves no row (values already moved are lost to the caller). Fewer or more
     // values than fields raise InvalidProcedureCall.
     void addNew(std::span<Variant> values);
-    // Discards `previous`, keeping its row memory for the rows this table appends next: a
-    // reload then empties each old row just before writing the new one there, while it is in
-    // cache, instead of freeing one large table and filling another. Taken only from an open
-    // table with the same row layout, no clone and no notification running, into an open
-    // table with no rows; otherwise `previous` is simply destroyed. Its values stay in the
-    // memory not yet reused, so call releaseRecycledRows() once the rows are all added (the
-    // destructor also frees it).
-    void recycleRows(std::unique_ptr<RecordSet> previous);
-    void releaseRecycledRows();
     // Commits pending rows. Rows are committed as they are written, so this only checks that
     // the table is open; kept so that callers read like the algorithm they implement.
     void updateBatch();
@@ -157,6 +148,7 @@ public:
     void checkConsistency() const;
 
 private:
+    friend class RecordSetReuse; // reloads write over a discarded table's rows
     explicit RecordSet(std::shared_ptr<RecordSetStorage> storage);
     void requireOpen() const;
     void requireCurrent() const;

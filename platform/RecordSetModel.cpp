@@ -1,6 +1,5 @@
 #include "platform/RecordSetModel.h"
 
-#include "platform/DataGrid.h"
 #include "core/Error.h"
 
 #include <QScopedValueRollback>
@@ -8,9 +7,7 @@
 
 namespace tabulon::platform {
 
-RecordSetModel::RecordSetModel(const DataGrid *grid, QObject *parent)
-    : QAbstractTableModel(parent), m_grid(grid)
-{}
+RecordSetModel::RecordSetModel(QObject *parent) : QAbstractTableModel(parent) {}
 
 RecordSetModel::~RecordSetModel()
 {
@@ -22,8 +19,8 @@ void RecordSetModel::setRecordSet(RecordSet *rs)
     beginResetModel();
     if (m_rs) m_rs->removeObserver(this);
     m_rs = rs;
-    for (std::size_t c = 0; c < m_fields.size(); ++c)
-        m_fields[c] = boundField(m_grid->column(int(c))->dataField());
+    for (BoundColumn &bound : m_columns)
+        bound.field = boundField(bound.column.dataField);
     m_rows = m_rs && m_rs->isOpen() ? m_rs->recordCount() : 0;
     if (m_rs) m_rs->addObserver(this);
     endResetModel();
@@ -34,22 +31,49 @@ int RecordSetModel::boundField(const QString &dataField) const
     return m_rs ? m_rs->fieldIndex(dataField) : -1;
 }
 
-void RecordSetModel::appendColumn()
+int RecordSetModel::appendColumn(Column column)
 {
-    const int column = int(m_fields.size());
-    beginInsertColumns(QModelIndex(), column, column);
-    m_fields.push_back(boundField(m_grid->column(column)->dataField()));
+    const int index = int(m_columns.size());
+    beginInsertColumns(QModelIndex(), index, index);
+    const int field = boundField(column.dataField);
+    m_columns.push_back({std::move(column), field});
     endInsertColumns();
+    return index;
 }
 
-void RecordSetModel::captionChanged(int column)
+const RecordSetModel::Column &RecordSetModel::column(int column) const
 {
+    return m_columns[std::size_t(column)].column;
+}
+
+void RecordSetModel::setCaption(int column, const QString &caption)
+{
+    at(column).column.caption = caption;
     Q_EMIT headerDataChanged(Qt::Horizontal, column, column);
+    Q_EMIT columnChanged(column);
+}
+
+void RecordSetModel::setLocked(int column, bool locked)
+{
+    at(column).column.locked = locked;
+    Q_EMIT columnChanged(column);
+}
+
+void RecordSetModel::setButton(int column, bool button)
+{
+    at(column).column.button = button;
+    Q_EMIT columnChanged(column);
+}
+
+void RecordSetModel::setWordWrap(int column, bool wrap)
+{
+    at(column).column.wordWrap = wrap;
+    Q_EMIT columnChanged(column);
 }
 
 int RecordSetModel::fieldOfColumn(int column) const
 {
-    return column >= 0 && column < int(m_fields.size()) ? m_fields[std::size_t(column)] : -1;
+    return column >= 0 && column < columnCount() ? m_columns[std::size_t(column)].field : -1;
 }
 
 void RecordSetModel::catchUp()
@@ -85,7 +109,7 @@ int RecordSetModel::rowCount(const QModelIndex &parent) const
 
 int RecordSetModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : int(m_fields.size());
+    return parent.isValid() ? 0 : int(m_columns.size());
 }
 
 QVariant RecordSetModel::data(const QModelIndex &index, int role) const
@@ -94,7 +118,7 @@ QVariant RecordSetModel::data(const QModelIndex &index, int role) const
     switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole: {
-        const int field = m_fields[std::size_t(index.column())];
+        const int field = m_columns[std::size_t(index.column())].field;
         return field < 0 ? QString() : m_rs->valueAt(index.row(), field).toText();
     }
     case Qt::TextAlignmentRole:
@@ -115,8 +139,8 @@ Qt::ItemFlags RecordSetModel::flags(const QModelIndex &index) const
     if (!index.isValid() || !checkIndex(index, CheckIndexOption::ParentIsInvalid))
         return Qt::NoItemFlags;
     Qt::ItemFlags result = Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren;
-    if (m_fields[std::size_t(index.column())] >= 0 && !m_grid->column(index.column())->isLocked())
-        result |= Qt::ItemIsEditable;
+    const BoundColumn &bound = m_columns[std::size_t(index.column())];
+    if (bound.field >= 0 && !bound.column.locked) result |= Qt::ItemIsEditable;
     return result;
 }
 
@@ -126,7 +150,7 @@ QVariant RecordSetModel::headerData(int section, Qt::Orientation orientation, in
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
         section >= columnCount())
         return {};
-    return m_grid->column(section)->caption();
+    return m_columns[std::size_t(section)].column.caption;
 }
 
 void RecordSetModel::rowsAppended(int, int)
@@ -137,8 +161,8 @@ void RecordSetModel::rowsAppended(int, int)
 void RecordSetModel::valueChanged(int row, int field)
 {
     if (row < 0 || row >= m_rows) return;
-    for (std::size_t c = 0; c < m_fields.size(); ++c) {
-        if (m_fields[c] == field) {
+    for (std::size_t c = 0; c < m_columns.size(); ++c) {
+        if (m_columns[c].field == field) {
             const QModelIndex cell = index(row, int(c));
             Q_EMIT dataChanged(cell, cell, {Qt::DisplayRole, Qt::EditRole});
         }

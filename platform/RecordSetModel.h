@@ -8,31 +8,44 @@
 
 namespace tabulon::platform {
 
-class DataGrid;
-
-// The table model between a DataGrid and the RecordSet it is bound to. Model rows are the
-// table's rows, model columns the grid's columns; every cell is read from the table when it is
-// asked for, so binding costs nothing per row. Captions and locks are read from the grid's
-// columns, the values from the table. Edits go to the table through setValueAt(), which makes
-// the edited row current and raises the table's field-change notification.
+// The table model between a RecordSet and the views bound to it. Model rows are the table's
+// rows; model columns are the columns appended here, each showing one field of the table by
+// the field's name. Every cell is read from the table when it is asked for, so binding costs
+// nothing per row. Edits go to the table through setValueAt(), which makes the edited row
+// current and raises the table's field-change notification.
 class RecordSetModel final : public QAbstractTableModel, public RecordSetObserver
 {
     Q_OBJECT
 public:
-    explicit RecordSetModel(const DataGrid *grid, QObject *parent = nullptr);
+    // What a column shows and whether it may be edited. How wide it is, whether it is shown
+    // and where it stands are the views' business.
+    struct Column {
+        QString dataField;     // the table's field, by name (case-insensitive)
+        QString caption;       // header text
+        bool locked = false;   // not editable (writeText() still writes)
+        bool button = false;   // views show a button in the current cell
+        bool wordWrap = false; // long text wraps inside the cell
+    };
+
+    explicit RecordSetModel(QObject *parent = nullptr);
     ~RecordSetModel() override;
 
-    // Binds to rs (not owned; nullptr: no table, no rows). Always a model reset.
+    // Binds to rs (not owned; nullptr: no table, no rows). Always a model reset. The columns
+    // stay and are bound to the new table's fields by name.
     void setRecordSet(RecordSet *rs);
     RecordSet *recordSet() const { return m_rs; }
 
-    // The grid gained a column (its last); announces it, bound to its field if the table has
-    // one.
-    void appendColumn();
-    // A column's caption changed.
-    void captionChanged(int column);
+    // Appends a column, bound to its field if the table has one; returns its index.
+    int appendColumn(Column column);
+    // The column at `column` (0 <= column < columnCount()).
+    const Column &column(int column) const;
+    void setCaption(int column, const QString &caption);
+    void setLocked(int column, bool locked);
+    void setButton(int column, bool button);
+    void setWordWrap(int column, bool wrap);
     // The table's field shown in a column; -1 when the table has no such field or is unbound.
     int fieldOfColumn(int column) const;
+
     // Announces the rows the table has gained since the model last counted them. The table's
     // cursor notification for a new row may come before its row notification.
     void catchUp();
@@ -55,13 +68,22 @@ public:
     void rowsAppended(int first, int last) override;
     void valueChanged(int row, int field) override;
 
-private:
-    int boundField(const QString &dataField) const;
+Q_SIGNALS:
+    // The caption, lock, button or word wrap of a column changed. A caption change is also
+    // announced as a header data change.
+    void columnChanged(int column);
 
-    const DataGrid *m_grid;
+private:
+    struct BoundColumn {
+        Column column;
+        int field; // index of column.dataField in the table, -1 when none
+    };
+    int boundField(const QString &dataField) const;
+    BoundColumn &at(int column) { return m_columns[std::size_t(column)]; }
+
     RecordSet *m_rs = nullptr;
-    std::vector<int> m_fields; // field index per announced column
-    int m_rows = 0;            // rows announced to the views
+    std::vector<BoundColumn> m_columns;
+    int m_rows = 0; // rows announced to the views
     bool m_writing = false;
 };
 

@@ -152,7 +152,7 @@ TEST_F(DataGridTest, LengthsAreTwipsOfThisScreen)
 {
     bind();
     ASSERT_EQ(grid->twipsPerPixelY(), 15.0); // offscreen: 96 dpi
-    EXPECT_EQ(grid->rowHeight(), 255.0) << "default";
+    EXPECT_EQ(grid->rowHeightTwips(), 255.0) << "default";
     EXPECT_EQ(grid->gridWidth(), 400 * 15.0);
     grid->setGridHeight(3000);
     EXPECT_EQ(grid->height(), 200);
@@ -160,9 +160,9 @@ TEST_F(DataGridTest, LengthsAreTwipsOfThisScreen)
     EXPECT_EQ(grid->rowTop(0), grid->viewport()->geometry().top() * 15.0);
 
     for (double twips : {150.0, 600.0, 3015.0}) { // 150: lower than a line of text
-        grid->setRowHeight(twips);
+        grid->setRowHeightTwips(twips);
         grid->column(0)->setWidth(twips);
-        EXPECT_EQ(grid->rowHeight(), twips);
+        EXPECT_EQ(grid->rowHeightTwips(), twips);
         EXPECT_EQ(grid->rowTop(2) - grid->rowTop(0), 2 * twips);
         EXPECT_EQ(grid->column(0)->width(), twips);
         EXPECT_EQ(grid->column(0)->left(), viewportLeft);
@@ -186,7 +186,7 @@ TEST_F(DataGridTest, RowsCountFromTheFirstVisibleRow)
     const int shown = (grid->viewport()->height() + rowPixels - 1) / rowPixels;
     EXPECT_EQ(grid->visibleRows(), shown) << "a partly shown row counts";
 
-    grid->scroll(0, 5);
+    grid->scrollBy(0, 5);
     EXPECT_EQ(grid->firstVisibleRow(), 5);
     EXPECT_EQ(grid->rowTop(0), grid->viewport()->geometry().top() * 15.0);
     grid->setCurrentRow(2);
@@ -198,10 +198,10 @@ TEST_F(DataGridTest, RowsCountFromTheFirstVisibleRow)
     grid->setCurrentRow(3);
     EXPECT_EQ(grid->currentColumn(), 1) << "the column stays";
 
-    grid->scroll(0, -100);
+    grid->scrollBy(0, -100);
     EXPECT_EQ(grid->firstVisibleRow(), 0);
     EXPECT_EQ(grid->currentRow(), 8);
-    grid->scroll(0, 1000);
+    grid->scrollBy(0, 1000);
     EXPECT_EQ(grid->firstVisibleRow() + grid->visibleRows(), kRows) << "clamped at the end";
 }
 
@@ -247,10 +247,10 @@ TEST_F(DataGridTest, TypedTextArrivesAsOneFieldChangeOnItsRow)
         grid->setEditActive(true);
         QLineEdit *line = editor();
         ASSERT_NE(line, nullptr);
-        EXPECT_EQ(grid->selLength(), 4) << "the whole text is selected";
-        grid->setSelection(1, 2);
-        EXPECT_EQ(grid->selStart(), 1);
-        EXPECT_EQ(grid->selLength(), 2);
+        EXPECT_EQ(grid->editSelectionLength(), 4) << "the whole text is selected";
+        grid->setEditSelection(1, 2);
+        EXPECT_EQ(grid->editSelectionStart(), 1);
+        EXPECT_EQ(grid->editSelectionLength(), 2);
 
         QTest::keyClicks(line, QStringLiteral("XY"));
         EXPECT_TRUE(changes.empty()) << "nothing is written while typing";
@@ -275,7 +275,7 @@ TEST_F(DataGridTest, EditorReopenedOnEveryMoveWritesOnlyTheEditedRow)
     recordChanges();
     QObject::connect(grid.get(), &DataGrid::rowColChanged, grid.get(), [this] {
         grid->setEditActive(true);
-        grid->setSelection(0, grid->column(grid->currentColumn())->text().size());
+        grid->setEditSelection(0, grid->column(grid->currentColumn())->text().size());
     });
     rs.setCurrentRow(1);
     ASSERT_NE(editor(), nullptr);
@@ -444,7 +444,7 @@ TEST_F(DataGridTest, OnlyTheUsersColumnResizesAreReported)
     bind();
     std::vector<int> resized;
     bool cancel = false;
-    QObject::connect(grid.get(), &DataGrid::columnResized, [&](int column, bool &c) {
+    QObject::connect(grid.get(), &DataGrid::columnResizedByUser, [&](int column, bool &c) {
         resized.push_back(column);
         c = cancel;
     });

@@ -1,4 +1,5 @@
 #include "platform/RecordSet.h"
+#include "platform/RecordSetReuse_p.h"
 #include "core/Error.h"
 
 #include <gtest/gtest.h>
@@ -16,6 +17,7 @@ namespace {
 using tabulon::platform::Error;
 using tabulon::platform::RecordSet;
 using tabulon::platform::RecordSetObserver;
+using tabulon::platform::RecordSetReuse;
 using tabulon::platform::Variant;
 using FT = RecordSet::FieldType;
 using Log = std::vector<std::string>;
@@ -267,6 +269,33 @@ TEST_F(RecordSetTest, WholeRowIsAddedInOneStepOrNotAtAll)
     EXPECT_EQ(seen.size(), 256u);
 }
 
+// The list of changed fields is built on the stack up to 16 fields and on the heap beyond.
+TEST(RecordSetWidth, WholeRowChangeListsEveryFieldWhateverTheWidth)
+{
+    for (int width : {1, 16, 17, 40}) {
+        SCOPED_TRACE(width);
+        RecordSet rs;
+        std::vector<Variant> values;
+        for (int f = 0; f < width; ++f) {
+            rs.appendField(QStringLiteral("F%1").arg(f), FT::Variant);
+            values.emplace_back(f * 10);
+        }
+        rs.open();
+        std::vector<std::pair<QString, Variant>> seen;
+        rs.connectFieldChangeComplete([&](int count, auto fields, RecordSet &) {
+            EXPECT_EQ(count, width);
+            for (const auto &f : fields)
+                seen.emplace_back(f.name, f.value);
+        });
+        rs.addNew(values);
+        ASSERT_EQ(seen.size(), std::size_t(width));
+        for (int f = 0; f < width; ++f) {
+            EXPECT_EQ(seen[std::size_t(f)].first, QStringLiteral("F%1").arg(f));
+            EXPECT_EQ(seen[std::size_t(f)].second, Variant(f * 10));
+        }
+    }
+}
+
 TEST_F(RecordSetTest, HandlersMayReenter)
 {
     addRows({"a", "b", "c"});
@@ -396,7 +425,7 @@ TEST_F(RecordSetTest, RecycledRowsHoldOnlyTheNewValues)
         SCOPED_TRACE(rows);
         RecordSet next;
         openAttributeTable(next);
-        next.recycleRows(previousTable());
+        RecordSetReuse::recycleRows(next, previousTable());
         for (int i = 0; i < rows; ++i) {
             auto values = attributeRow(QStringLiteral("n%1").arg(i), i);
             next.addNew(values);
@@ -408,7 +437,7 @@ TEST_F(RecordSetTest, RecycledRowsHoldOnlyTheNewValues)
             auto refused = attributeRow(QString(300, u'x'), 1);
             EXPECT_NE(errorNumber([&] { next.addNew(refused); }), 0);
         }
-        next.releaseRecycledRows();
+        RecordSetReuse::releaseRecycledRows(next);
         next.checkConsistency();
         EXPECT_TRUE(old.isDetached());
         EXPECT_EQ(next.recordCount(), rows == 1 ? 2 : rows);
@@ -424,11 +453,11 @@ TEST_F(RecordSetTest, RecycledRowsHoldOnlyTheNewValues)
     auto clone = shared->clone();
     RecordSet next;
     openAttributeTable(next);
-    next.recycleRows(std::move(shared));
+    RecordSetReuse::recycleRows(next, std::move(shared));
     RecordSet narrow;
     narrow.appendField(QStringLiteral("A"), FT::Variant);
     narrow.open();
-    narrow.recycleRows(previousTable());
+    RecordSetReuse::recycleRows(narrow, previousTable());
     fill(next, 1);
     narrow.addNew();
     EXPECT_EQ(clone->recordCount(), 600);
