@@ -40,7 +40,7 @@ Variant DisplayValue(const Attribute &attribute, const QString &displayUnits, bo
         const QString text = attribute.displayText(x.toText());
         return text.isEmpty() ? x : Variant(text);
     }
-    if (attribute.unitsCode() == 16 || dataType != adtReal || !showUnits) return x;
+    if (attribute.unitsCode() == kNoUnit || dataType != adtReal || !showUnits) return x;
     // A number is taken as it is; only text is read by the number rule, which knows "." alone
     // and would cut a number's own text at a decimal comma.
     const double number = x.isNumber() ? x.toDouble() : platform::readNumber(x.toText());

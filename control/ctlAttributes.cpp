@@ -3,15 +3,16 @@
 
 #include "control/RowDisplay.h"
 #include "control/UpdatingGuard.h"
+#include "control/editors/ListEditor.h"
 
 #include "platform/DataGrid.h"
+#include "platform/ListBox.h"
 #include "core/Error.h"
 #include "platform/MessageBoxService.h"
 #include "platform/PropertyBag.h"
 #include "platform/RecordSet.h"
 
 #include <QApplication>
-#include <QListWidget>
 #include <QResizeEvent>
 #include <QStyle>
 
@@ -142,9 +143,10 @@ ctlAttributes::ctlAttributes(QWidget *parent, const platform::Services &services
     d->m_colProperty = d->grdEdit->column(0);
     d->m_colValue = d->grdEdit->column(1);
 
-    d->lstEdit = new QListWidget(this);
+    d->lstEdit = new platform::ListBox(this);
     d->lstEdit->setObjectName(QStringLiteral("lstEdit"));
     d->lstEdit->hide();
+    d->m_listEditor = std::make_unique<ListEditor>(*d->lstEdit, *d->grdEdit);
 
     d->Initialize();
 }

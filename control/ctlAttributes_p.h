@@ -19,13 +19,13 @@
 #include <span>
 #include <vector>
 
-class QListWidget;
-
 namespace tabulon {
 
+class ListEditor;
 namespace platform {
 class DataGrid;
 class DataGridColumn;
+class ListBox;
 } // namespace platform
 
 class TABULON_AUTOTEST_EXPORT ctlAttributesPrivate
@@ -74,7 +74,9 @@ public:
     const platform::Services m_services;
 
     platform::DataGrid *grdEdit = nullptr;
-    QListWidget *lstEdit = nullptr;
+    platform::ListBox *lstEdit = nullptr;
+    // The cell editors that live as long as the control; the others are made for one edit.
+    std::unique_ptr<ListEditor> m_listEditor;
 
     std::shared_ptr<AttributeCollection> m_Atts;
     std::unique_ptr<platform::RecordSet> m_rs;

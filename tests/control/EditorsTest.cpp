@@ -3,13 +3,18 @@
 #include "control/AttributeTable.h"
 #include "control/editors/EditorRow.h"
 #include "control/editors/FileEditor.h"
+#include "control/editors/ListEditor.h"
 #include "platform/FileSystemService.h"
-#include "tests/support/Printers.h"
-#include "tests/support/RecordingServices.h"
+#include "platform/ListBox.h"
+#include "tests/control/ControlFixture.h"
+
+#include <QListWidget>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
 using namespace tabulon;
+using test::ControlFixture;
 using platform::Variant;
 
 namespace {
@@ -69,4 +74,77 @@ TEST_F(Editors, FileEditorStartsAtTheRowsPathAndWritesOnlyAChosenFile)
         EXPECT_EQ(dialogs.requests[0].folder, QStringLiteral("/data/plans"));
         if (kept) table = std::move(kept);
     }
+}
+
+TEST(ListItems, BooleansOfferTrueAndFalseEnumerationsTheirTextsWithTheValueMatched)
+{
+    using Entries = std::vector<std::pair<QString, QString>>;
+    const struct
+    {
+        const char *name;
+        std::int32_t type;
+        Variant value, rowValue;
+        Entries entries;
+        QStringList items;
+        int selected;
+    } cases[] = {
+        {"false boolean", adtBoolean, false, "False", {}, {"True", "False"}, 1},
+        {"true boolean", adtBoolean, "True", "x", {}, {"True", "False"}, 0},
+        {"trimmed, any case", adtText, "r", " red ", {{"r", "Red"}, {"g", "Green"}},
+         {"Red", "Green"}, 0},
+        {"no match goes first", adtText, "c", "C", {{"a", "A"}, {"b", "B"}}, {"C", "A", "B"}, 0},
+        {"empty value", adtText, "", Variant(), {{"a", "A"}}, {"", "A"}, 0},
+        {"the last match wins", adtText, "a", "a", {{"1", "A"}, {"2", "a"}}, {"A", "a"}, 1},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        test::FakeAttribute attribute("X", c.type, c.value);
+        attribute.m_enum = c.entries;
+        const ListItems list = listItemsFor(attribute, c.rowValue);
+        EXPECT_EQ(list.items, c.items);
+        EXPECT_EQ(list.selected, c.selected);
+    }
+}
+
+// The drop-down list on the real grid: Down moves and keeps it open, Enter chooses and gives
+// the grid the focus back, a click on an item chooses it. Each choice reaches the attribute
+// through the table, and closing leaves the value column without its button.
+TEST_F(ControlFixture, ListEditorChoosesByKeysAndByClick)
+{
+    auto colour = source->add("Colour", adtText, "r");
+    colour->m_allowable = "enumeration";
+    colour->m_enum = {{"r", "Red"}, {"g", "Green"}, {"b", "Blue"}};
+    control.resize(300, 300);
+    control.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&control));
+    load();
+    grid->setFocus();
+    grid->setCurrentColumn(d->m_colValue->index());
+    grid->setCurrentRow(0);
+    auto *list = d->lstEdit->findChild<QListWidget *>();
+    const auto open = [&] {
+        d->m_colValue->setButton(true);
+        d->m_listEditor->open(EditorRow(d->m_rs), *colour, *d->m_colValue);
+        ASSERT_TRUE(d->lstEdit->isVisible());
+        ASSERT_TRUE(d->lstEdit->hasFocus());
+        EXPECT_FALSE(d->m_colValue->hasButton());
+    };
+
+    open();
+    EXPECT_EQ(d->lstEdit->currentIndex(), 0);
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_TRUE(d->lstEdit->isVisible());
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_FALSE(d->lstEdit->isVisible());
+    EXPECT_TRUE(grid->hasFocus());
+    EXPECT_EQ(colour->m_value, Variant("g"));
+    EXPECT_EQ(column(fieldName(fValue)), QStringList{"Green"});
+
+    open();
+    EXPECT_EQ(d->lstEdit->currentIndex(), 1);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->item(2)).center());
+    EXPECT_FALSE(d->lstEdit->isVisible());
+    EXPECT_FALSE(d->m_colValue->hasButton());
+    EXPECT_EQ(colour->m_value, Variant("b"));
 }
