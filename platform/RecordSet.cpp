@@ -418,12 +418,16 @@ void RecordSet::addNew(std::span<Variant> values)
     // count moves only once every value is accepted, so a refusal appends nothing.
     const bool newBlock = storage.rowCount % RecordSetStorage::rowsPerBlock == 0;
     const int row = storage.appendRow();
+    std::size_t f = 0;
     try {
-        for (std::size_t f = 0; f < width; ++f) {
+        for (; f < width; ++f) {
             coerceInPlace(storage.fields[f], values[f]);
             storage.set(row, int(f), std::move(values[f]));
         }
     } catch (...) {
+        // The caller gets the values back, so that it can still write them another way.
+        for (std::size_t taken = 0; taken < f; ++taken)
+            values[taken] = storage.get(row, int(taken));
         storage.clearRow(row);
         --storage.rowCount;
         if (newBlock) storage.blocks.pop_back();

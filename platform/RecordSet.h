@@ -81,8 +81,8 @@ public:
     // Appends a row holding `values`, one per field in field order, and makes it current: one
     // row-level change and one field-change notification listing every field. The values are
     // moved into the row. They are checked as setValue() checks them; a refused value raises
-    // its error and leaves no row (values already moved are lost to the caller). Fewer or more
-    // values than fields raise InvalidProcedureCall.
+    // its error, leaves no row and hands the values back (those accepted as the field stores
+    // them). Fewer or more values than fields raise InvalidProcedureCall.
     void addNew(std::span<Variant> values);
     // Commits pending rows. Rows are committed as they are written, so this only checks that
     // the table is open; kept so that callers read like the algorithm they implement.

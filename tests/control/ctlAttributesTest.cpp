@@ -219,16 +219,17 @@ TEST_F(Control, AnAttributeThatThrowsStopsTheLoad)
     EXPECT_EQ(column(fieldName(fValue)), QStringList({"", ""}));
 
     source->add("Short", adtText);
-    source->add(QString(256, QLatin1Char('n')), adtText);
+    source->add("Long", adtText)->m_displayName = QString(256, QLatin1Char('n'));
     try {
         load();
-        FAIL() << "a name longer than its field was taken";
+        FAIL() << "a display name longer than its field was taken";
     } catch (const platform::Error &e) {
         EXPECT_EQ(e.number(), platform::Error::DataTooLarge);
-        EXPECT_TRUE(e.description().contains(QStringLiteral("\"Name\""))) << e.what();
+        EXPECT_TRUE(e.description().contains(QStringLiteral("\"DisplayName\""))) << e.what();
     }
     d->m_rs->checkConsistency();
-    EXPECT_EQ(column(fieldName(fName)), QStringList({"Short", ""}));
+    EXPECT_EQ(column(fieldName(fName)), QStringList({"Short", "Long"}));
+    EXPECT_EQ(column(fieldName(fDisplayName)), QStringList({"Short", ""}));
 }
 
 TEST_F(Control, Layout)
