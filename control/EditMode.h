@@ -39,7 +39,7 @@ struct EditModeFields
 /// converted as Variant::toDouble() converts ("4", " 4 ", "4.0" are 4; empty is 0); a text that
 /// is no number, the empty text included, raises TypeMismatch, one out of range Overflow. It is
 /// converted only when the earlier tests fail, so an enumerated row never raises.
-TABULON_EXPORT QString GetEditMode(const EditModeFields &fields);
+TABULON_AUTOTEST_EXPORT QString GetEditMode(const EditModeFields &fields);
 
 /// What the value column and the grid's in-place editing are set to for one edit mode.
 struct ValueColumnSetup
@@ -55,6 +55,6 @@ struct ValueColumnSetup
 /// "Folder", "Expression" and "BYF" locked with the button; any other text, "Edit" and the
 /// empty mode of a row whose mode could not be computed, editable in place, with the whole
 /// text selected when `selectText` is true.
-TABULON_EXPORT ValueColumnSetup ValueColumnSetupForMode(QStringView mode, bool selectText);
+TABULON_AUTOTEST_EXPORT ValueColumnSetup ValueColumnSetupForMode(QStringView mode, bool selectText);
 
 } // namespace tabulon

@@ -35,6 +35,6 @@ struct ListPlacement
 /// as high as those rows. Dropping down, its top is the current row's top; popping up, its
 /// bottom is the current row's bottom. It is as wide as the value column and starts at its left
 /// edge. A row height of 0 raises "Division by zero" (number 11).
-TABULON_EXPORT ListPlacement PlaceDropDownList(const ListRoom &room, int itemCount);
+TABULON_AUTOTEST_EXPORT ListPlacement PlaceDropDownList(const ListRoom &room, int itemCount);
 
 } // namespace tabulon

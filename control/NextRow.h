@@ -26,10 +26,10 @@ struct RowStep
 /// below them) also goes to the top visible row, never to a row outside the view. Only rows of
 /// the table count as visible. With no visible row there is no step. The column stays and
 /// nothing is scrolled.
-TABULON_EXPORT RowStep NextRowOnTabOrEnter(const GridRows &rows);
+TABULON_AUTOTEST_EXPORT RowStep NextRowOnTabOrEnter(const GridRows &rows);
 
 /// GotoNextRow: the same row as NextRowOnTabOrEnter(); then the current cell is made visible,
 /// which scrolls only when the new row is a partly shown one at the bottom.
-TABULON_EXPORT RowStep NextRowOnGotoNextRow(const GridRows &rows);
+TABULON_AUTOTEST_EXPORT RowStep NextRowOnGotoNextRow(const GridRows &rows);
 
 } // namespace tabulon

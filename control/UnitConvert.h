@@ -17,6 +17,6 @@ inline constexpr QStringView kFootMark = u"'";
 /// The unit code for a unit name, by exact, case-sensitive comparison of the whole text with
 /// the unit names of unitName() and the spellings above; kNoUnit for anything else. Codes 14
 /// and 15 never come back.
-TABULON_EXPORT UnitCode UnitCodeFromName(const QString &name);
+TABULON_AUTOTEST_EXPORT UnitCode UnitCodeFromName(const QString &name);
 
 } // namespace tabulon

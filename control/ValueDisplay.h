@@ -12,11 +12,11 @@ namespace tabulon {
 
 /// The units recognised after a typed real number, in the order they are tried: "m", "mm",
 /// "ft", "in", the apostrophe, the double-quote mark, "kg" and "lb", joined by ";".
-TABULON_EXPORT extern const QString kRecognisedUnits;
+TABULON_AUTOTEST_EXPORT extern const QString kRecognisedUnits;
 
 /// The number of decimals a real value is shown with in the unit of this code; 0 for codes
 /// that name no unit (kNoUnit included).
-TABULON_EXPORT int DecimalsForUnit(UnitCode code);
+TABULON_AUTOTEST_EXPORT int DecimalsForUnit(UnitCode code);
 
 /// The value rounded for display: above 1 to `decimals` decimals, above 0.1 to one more, above
 /// 0.01 to two more, all as a double; 0.01 and below (zero and negatives too) as a "Scientific"
@@ -24,10 +24,10 @@ TABULON_EXPORT int DecimalsForUnit(UnitCode code);
 /// value's 15-significant-digit decimal text, so 2.675 rounds as written, not as stored. NaN and
 /// infinities come back unchanged as doubles. Raises the conversion errors of
 /// Variant::toDouble() (null, non-numeric text).
-TABULON_EXPORT platform::Variant RoundForDisplay(const platform::Variant &value, int decimals);
+TABULON_AUTOTEST_EXPORT platform::Variant RoundForDisplay(const platform::Variant &value, int decimals);
 
 /// RoundForDisplay() with the decimals of the unit `code`.
-TABULON_EXPORT platform::Variant FormatUnitValue(const platform::Variant &value, UnitCode code);
+TABULON_AUTOTEST_EXPORT platform::Variant FormatUnitValue(const platform::Variant &value, UnitCode code);
 
 /// A value entered in the value cell, converted to its row's data type, and the unit it is in.
 struct ParsedValue
@@ -42,7 +42,7 @@ struct ParsedValue
 /// it is, not read back from its text. Raises InvalidUseOfNull for a null
 /// `displayUnits`, Overflow for an integer out of range and TypeMismatch for a boolean text
 /// that is not one.
-TABULON_EXPORT ParsedValue ParseEnteredValue(const platform::Variant &text, std::int32_t dataType,
+TABULON_AUTOTEST_EXPORT ParsedValue ParseEnteredValue(const platform::Variant &text, std::int32_t dataType,
                                              const platform::Variant &displayUnits);
 
 } // namespace tabulon

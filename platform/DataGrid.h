@@ -21,7 +21,7 @@ class RecordSetModel;
 // set keeps them, with their captions, widths and switches. What the column shows (field,
 // caption, lock, button, word wrap) is kept by the grid's model; width, left edge and
 // visibility by the view. Lengths are in twips.
-class TABULON_EXPORT DataGridColumn
+class TABULON_AUTOTEST_EXPORT DataGridColumn
 {
 public:
     int index() const { return m_index; }
@@ -62,7 +62,7 @@ private:
 // grid's current row follows the record set's current record and the other way round.
 // Rows are addressed as the control expects: the current row is counted from the first
 // visible row. Lengths at this interface are twips; only the grid converts them to pixels.
-class TABULON_EXPORT DataGrid : public QTableView
+class TABULON_AUTOTEST_EXPORT DataGrid : public QTableView
 {
     Q_OBJECT
 public:

@@ -23,7 +23,7 @@ namespace tabulon::platform {
 // - focusLost when the list loses the focus to another widget, also when it is hidden while
 //   it has the focus. Leaving for another window or a menu is no loss: the list has the
 //   focus again when its window comes back.
-class TABULON_EXPORT ListBox : public QWidget
+class TABULON_AUTOTEST_EXPORT ListBox : public QWidget
 {
     Q_OBJECT
 public:

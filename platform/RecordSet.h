@@ -17,7 +17,7 @@ class RecordSetStorage;
 
 // Receives changes of the rows that a record set and all its clones share. Used by views
 // (DataGrid's model) to stay in step with the table.
-class TABULON_EXPORT RecordSetObserver
+class TABULON_AUTOTEST_EXPORT RecordSetObserver
 {
 public:
     virtual ~RecordSetObserver();
@@ -32,7 +32,7 @@ public:
 //
 // Rows are never removed, so a bookmark (the row's 1-based number) stays valid for the life
 // of the rows.
-class TABULON_EXPORT RecordSet
+class TABULON_AUTOTEST_EXPORT RecordSet
 {
 public:
     enum class FieldType { VarWChar = 202, Boolean = 11, Variant = 12 };

@@ -9,7 +9,7 @@
 
 namespace tabulon::platform {
 
-class TABULON_EXPORT RecordSetReuse
+class TABULON_AUTOTEST_EXPORT RecordSetReuse
 {
 public:
     // Discards `previous`, keeping its row memory for the rows `next` appends next: a reload
