@@ -18,7 +18,7 @@ using platform::Variant;
 
 namespace {
 
-struct FieldSpec
+struct FieldDefinition
 {
     QString name;
     RecordSet::FieldType type;
@@ -26,10 +26,10 @@ struct FieldSpec
 
 constexpr int kTextSize = 255;
 
-const std::array<FieldSpec, kFieldCount> &fieldSpecs()
+const std::array<FieldDefinition, kFieldCount> &fieldDefinitions()
 {
     using T = RecordSet::FieldType;
-    static const std::array<FieldSpec, kFieldCount> specs{{
+    static const std::array<FieldDefinition, kFieldCount> definitions{{
         {QStringLiteral("Name"), T::VarWChar},
         {QStringLiteral("DisplayName"), T::VarWChar},
         {QStringLiteral("DataType"), T::VarWChar},
@@ -43,14 +43,14 @@ const std::array<FieldSpec, kFieldCount> &fieldSpecs()
         {QStringLiteral("ValueSet"), T::Boolean},
         {QStringLiteral("Expression"), T::Boolean},
     }};
-    return specs;
+    return definitions;
 }
 
 } // namespace
 
 const QString &fieldName(AttributeField field)
 {
-    return fieldSpecs()[std::size_t(field)].name;
+    return fieldDefinitions()[std::size_t(field)].name;
 }
 
 std::unique_ptr<RecordSet> createAttributeTable()
@@ -58,9 +58,9 @@ std::unique_ptr<RecordSet> createAttributeTable()
     auto rs = std::make_unique<RecordSet>();
     rs->setCursorLocation(RecordSet::CursorLocation::Client);
     rs->setCursorType(RecordSet::CursorType::Static);
-    for (const FieldSpec &spec : fieldSpecs())
-        rs->appendField(spec.name, spec.type,
-                        spec.type == RecordSet::FieldType::VarWChar ? kTextSize : 0);
+    for (const FieldDefinition &field : fieldDefinitions())
+        rs->appendField(field.name, field.type,
+                        field.type == RecordSet::FieldType::VarWChar ? kTextSize : 0);
     rs->open();
     return rs;
 }
