@@ -6,11 +6,11 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <memory>
 #include <tuple>
 #include <vector>
@@ -21,6 +21,7 @@ using tabulon::platform::DataGrid;
 using tabulon::platform::RecordSet;
 using tabulon::platform::Variant;
 using FT = RecordSet::FieldType;
+using Moves = std::vector<std::pair<int, int>>;
 
 constexpr int kRows = 30;
 
@@ -36,10 +37,8 @@ protected:
         rs.appendField(QStringLiteral("Flag"), FT::Boolean);
         rs.open();
         for (int i = 0; i < kRows; ++i) {
-            rs.addNew();
-            rs.setValue(0, Variant(QStringLiteral("row%1").arg(i)));
-            rs.setValue(1, Variant(i + 0.5));
-            rs.setValue(2, Variant(i % 2 == 0));
+            std::vector<Variant> values{QStringLiteral("row%1").arg(i), i + 0.5, i % 2 == 0};
+            rs.addNew(values);
         }
         rs.setCurrentRow(-1);
 
@@ -96,6 +95,7 @@ protected:
     std::unique_ptr<DataGrid> grid;
     std::unique_ptr<QAbstractItemModelTester> tester;
     std::vector<Change> changes;
+    QObject scope; // context of the tests' connections, gone before the grid and the table
 };
 
 TEST_F(DataGridTest, BindingWithoutColumnsMakesOnePerFieldShowingValuesAsText)
@@ -103,24 +103,25 @@ TEST_F(DataGridTest, BindingWithoutColumnsMakesOnePerFieldShowingValuesAsText)
     bind();
     ASSERT_EQ(grid->columnCount(), 3);
     EXPECT_EQ(grid->rowCount(), kRows);
-    for (int c = 0; c < 3; ++c) {
-        EXPECT_EQ(grid->column(c)->dataField(), rs.field(c).name);
+    for (int c = 0; c < 3; ++c)
         EXPECT_EQ(grid->model()->headerData(c, Qt::Horizontal).toString(), rs.field(c).name);
-    }
-    grid->column(2)->setCaption(QStringLiteral("F"));
-    EXPECT_EQ(grid->model()->headerData(2, Qt::Horizontal).toString(), QStringLiteral("F"));
     EXPECT_EQ(grid->columnByField(u"AMOUNT"), grid->column(1));
-    EXPECT_EQ(grid->columnByField(u"Missing"), nullptr);
     EXPECT_EQ(textAt(2, 0), QStringLiteral("row2"));
     EXPECT_EQ(textAt(3, 1), tabulon::platform::numberToText(3.5));
-    EXPECT_EQ(textAt(2, 2), QStringLiteral("True"));
     EXPECT_EQ(textAt(3, 2), QStringLiteral("False"));
     EXPECT_EQ(grid->currentRow(), -1) << "cursor before the first row";
 
-    rs.addNew(); // rows and values added later reach the grid
+    // Captions, values and rows changed later reach the views.
+    QSignalSpy headers(grid->model(), &QAbstractItemModel::headerDataChanged);
+    QSignalSpy values(grid->model(), &QAbstractItemModel::dataChanged);
+    grid->column(2)->setCaption(QStringLiteral("F"));
+    EXPECT_EQ(grid->model()->headerData(2, Qt::Horizontal).toString(), QStringLiteral("F"));
+    EXPECT_EQ(headers.count(), 1);
+    rs.addNew();
     rs.setValue(0, Variant(QStringLiteral("late")));
     EXPECT_EQ(grid->rowCount(), kRows + 1);
     EXPECT_EQ(grid->column(0)->text(), QStringLiteral("late")) << "the new row is current";
+    EXPECT_EQ(values.count(), 1);
 }
 
 TEST_F(DataGridTest, BindingKeepsColumnsAndUnbindingLeavesNoRows)
@@ -128,23 +129,19 @@ TEST_F(DataGridTest, BindingKeepsColumnsAndUnbindingLeavesNoRows)
     grid->addColumn(QStringLiteral("Amount"), QStringLiteral("How much"));
     grid->addColumn(QStringLiteral("NoSuchField"));
     bind();
-    ASSERT_EQ(grid->columnCount(), 2);
     EXPECT_EQ(grid->column(0)->caption(), QStringLiteral("How much"));
     EXPECT_EQ(textAt(1, 0), tabulon::platform::numberToText(1.5));
     EXPECT_EQ(textAt(1, 1), QString());
     EXPECT_FALSE(cell(1, 1).flags() & Qt::ItemIsEditable);
-
     grid->addColumn(QStringLiteral("name")); // while bound
     EXPECT_EQ(textAt(4, 2), QStringLiteral("row4"));
 
     grid->setDataSource(nullptr);
     EXPECT_EQ(grid->rowCount(), 0);
-    EXPECT_EQ(grid->columnCount(), 3);
     rs.setCurrentRow(2); // an unbound grid no longer follows
     EXPECT_EQ(grid->currentRow(), -1);
-
     bind();
-    EXPECT_EQ(grid->rowCount(), kRows);
+    EXPECT_EQ(grid->columnCount(), 3);
     EXPECT_EQ(grid->currentIndex().row(), 2) << "binding takes the cursor's row";
 }
 
@@ -153,11 +150,9 @@ TEST_F(DataGridTest, LengthsAreTwipsOfThisScreen)
     bind();
     ASSERT_EQ(grid->twipsPerPixelY(), 15.0); // offscreen: 96 dpi
     EXPECT_EQ(grid->rowHeightTwips(), 255.0) << "default";
-    EXPECT_EQ(grid->gridWidth(), 400 * 15.0);
-    grid->setGridHeight(3000);
-    EXPECT_EQ(grid->height(), 200);
+    grid->setGridHeight(3150);
+    EXPECT_EQ(grid->gridHeight(), 3150);
     const double viewportLeft = grid->viewport()->geometry().left() * 15.0;
-    EXPECT_EQ(grid->rowTop(0), grid->viewport()->geometry().top() * 15.0);
 
     for (double twips : {150.0, 600.0, 3015.0}) { // 150: lower than a line of text
         grid->setRowHeightTwips(twips);
@@ -165,7 +160,6 @@ TEST_F(DataGridTest, LengthsAreTwipsOfThisScreen)
         EXPECT_EQ(grid->rowHeightTwips(), twips);
         EXPECT_EQ(grid->rowTop(2) - grid->rowTop(0), 2 * twips);
         EXPECT_EQ(grid->column(0)->width(), twips);
-        EXPECT_EQ(grid->column(0)->left(), viewportLeft);
         EXPECT_EQ(grid->column(1)->left(), viewportLeft + twips);
     }
     grid->column(0)->setVisible(false);
@@ -173,8 +167,6 @@ TEST_F(DataGridTest, LengthsAreTwipsOfThisScreen)
     EXPECT_EQ(grid->column(0)->width(), 3015) << "a hidden column keeps its width";
     grid->column(0)->setVisible(true);
     EXPECT_EQ(grid->column(1)->left(), viewportLeft + 3015);
-
-    ASSERT_TRUE(grid->recordSelectors()) << "default";
     grid->setRecordSelectors(false);
     EXPECT_LT(grid->column(0)->left(), viewportLeft);
 }
@@ -190,11 +182,9 @@ TEST_F(DataGridTest, RowsCountFromTheFirstVisibleRow)
     EXPECT_EQ(grid->firstVisibleRow(), 5);
     EXPECT_EQ(grid->rowTop(0), grid->viewport()->geometry().top() * 15.0);
     grid->setCurrentRow(2);
-    EXPECT_EQ(grid->currentIndex().row(), 7);
-    EXPECT_EQ(grid->currentRow(), 2);
     EXPECT_EQ(rs.currentRow(), 7);
+    EXPECT_EQ(grid->currentRow(), 2);
     grid->setCurrentColumn(1);
-    EXPECT_EQ(grid->currentColumn(), 1);
     grid->setCurrentRow(3);
     EXPECT_EQ(grid->currentColumn(), 1) << "the column stays";
 
@@ -208,10 +198,9 @@ TEST_F(DataGridTest, RowsCountFromTheFirstVisibleRow)
 TEST_F(DataGridTest, CursorAndCurrentRowFollowEachOther)
 {
     bind();
-    std::vector<std::pair<int, int>> moves; // (previous bookmark, previous column)
-    QObject::connect(grid.get(), &DataGrid::rowColChanged,
+    Moves moves; // (previous bookmark, previous column)
+    QObject::connect(grid.get(), &DataGrid::rowColChanged, &scope,
                      [&](int lastRow, int lastCol) { moves.emplace_back(lastRow, lastCol); });
-
     rs.setCurrentRow(3);
     EXPECT_EQ(grid->currentIndex(), cell(3, 0));
     click(6, 1);
@@ -219,13 +208,10 @@ TEST_F(DataGridTest, CursorAndCurrentRowFollowEachOther)
     QTest::keyClick(grid.get(), Qt::Key_Down);
     EXPECT_EQ(rs.currentRow(), 7);
     rs.setCurrentRow(rs.recordCount()); // EOF: no current cell
-    EXPECT_FALSE(grid->currentIndex().isValid());
     EXPECT_EQ(grid->currentRow(), -1);
     rs.setCurrentRow(1);
     EXPECT_EQ(grid->currentIndex(), cell(1, 1)) << "the column is kept";
-
-    const std::vector<std::pair<int, int>> expected{{0, -1}, {4, 0}, {7, 1}, {8, 1}, {0, -1}};
-    EXPECT_EQ(moves, expected);
+    EXPECT_EQ(moves, (Moves{{0, -1}, {4, 0}, {7, 1}, {8, 1}, {0, -1}}));
 }
 
 TEST_F(DataGridTest, TypedTextArrivesAsOneFieldChangeOnItsRow)
@@ -233,7 +219,7 @@ TEST_F(DataGridTest, TypedTextArrivesAsOneFieldChangeOnItsRow)
     bind();
     recordChanges();
     int keyDowns = 0;
-    QObject::connect(grid.get(), &DataGrid::keyDown, [&](int &, int) { ++keyDowns; });
+    QObject::connect(grid.get(), &DataGrid::keyDown, &scope, [&](int &, int) { ++keyDowns; });
     const struct
     {
         Qt::Key commitKey;
@@ -245,65 +231,26 @@ TEST_F(DataGridTest, TypedTextArrivesAsOneFieldChangeOnItsRow)
         keyDowns = 0;
         rs.setCurrentRow(c.row);
         grid->setEditActive(true);
-        QLineEdit *line = editor();
-        ASSERT_NE(line, nullptr);
+        ASSERT_NE(editor(), nullptr);
         EXPECT_EQ(grid->editSelectionLength(), 4) << "the whole text is selected";
         grid->setEditSelection(1, 2);
         EXPECT_EQ(grid->editSelectionStart(), 1);
-        EXPECT_EQ(grid->editSelectionLength(), 2);
 
-        QTest::keyClicks(line, QStringLiteral("XY"));
+        QTest::keyClicks(editor(), QStringLiteral("XY"));
         EXPECT_TRUE(changes.empty()) << "nothing is written while typing";
-        QTest::keyClick(line, c.commitKey);
+        QTest::keyClick(editor(), c.commitKey);
         const QString typed = QStringLiteral("rXY%1").arg(c.row);
         ASSERT_EQ(changes.size(), 1u);
-        EXPECT_EQ(changes[0].field, QStringLiteral("Name"));
-        EXPECT_EQ(changes[0].value, typed);
+        EXPECT_EQ(changes[0].field + changes[0].value, QStringLiteral("Name") + typed);
         EXPECT_EQ(changes[0].rowDuringHandler, c.row);
         EXPECT_EQ(keyDowns, 3) << "every key reported once";
         EXPECT_FALSE(grid->isEditActive());
-        EXPECT_EQ(rs.currentRow(), c.rowAfter);
         EXPECT_EQ(grid->currentIndex().row(), c.rowAfter);
         EXPECT_EQ(textAt(c.row, 0), typed);
     }
-}
 
-// The control opens the editor again on every move of the current cell, from rowColChanged.
-TEST_F(DataGridTest, EditorReopenedOnEveryMoveWritesOnlyTheEditedRow)
-{
-    bind();
-    recordChanges();
-    QObject::connect(grid.get(), &DataGrid::rowColChanged, grid.get(), [this] {
-        grid->setEditActive(true);
-        grid->setEditSelection(0, grid->column(grid->currentColumn())->text().size());
-    });
-    rs.setCurrentRow(1);
-    ASSERT_NE(editor(), nullptr);
-    QTest::keyClicks(editor(), QStringLiteral("A"));
-    QTest::keyClick(editor(), Qt::Key_Down);
-    ASSERT_NE(editor(), nullptr);
-    EXPECT_EQ(editor()->selectedText(), QStringLiteral("row2"));
-    click(5, 0);
-    ASSERT_NE(editor(), nullptr);
-    EXPECT_EQ(editor()->text(), QStringLiteral("row5"));
-    rs.setCurrentRow(7); // moved by code
-    EXPECT_EQ(editor()->text(), QStringLiteral("row7"));
-    QTest::keyClicks(editor(), QStringLiteral("B"));
-    rs.setCurrentRow(8); // the typed text still goes to row 7; the cursor stays where it was put
-
-    ASSERT_EQ(changes.size(), 2u);
-    EXPECT_EQ(changes[0].value, QStringLiteral("A"));
-    EXPECT_EQ(changes[0].rowDuringHandler, 1);
-    EXPECT_EQ(changes[1].value, QStringLiteral("B"));
-    EXPECT_EQ(changes[1].rowDuringHandler, 7);
-    EXPECT_EQ(rs.currentRow(), 8);
-    EXPECT_EQ(grid->currentIndex().row(), 8);
-}
-
-TEST_F(DataGridTest, LockedColumnRefusesEditingButTakesText)
-{
-    bind();
-    recordChanges();
+    // A locked column opens no editor, by code, typing or double click, yet takes text.
+    changes.clear();
     grid->column(0)->setLocked(true);
     rs.setCurrentRow(2);
     grid->setEditActive(true);
@@ -312,10 +259,9 @@ TEST_F(DataGridTest, LockedColumnRefusesEditingButTakesText)
     click(2, 0, true);
     EXPECT_EQ(editor(), nullptr);
     EXPECT_EQ(grid->currentIndex(), cell(2, 0)) << "typing does not search the rows";
-
-    grid->column(0)->setText(QStringLiteral("set")); // as the control's Delete rule does
+    grid->column(0)->setText(QStringLiteral("set"));
     ASSERT_EQ(changes.size(), 1u);
-    EXPECT_EQ(grid->column(0)->text(), QStringLiteral("set"));
+    EXPECT_EQ(textAt(2, 0), QStringLiteral("set"));
 }
 
 // Each row runs on from the cell the previous one left; a swallowed key does nothing more.
@@ -323,18 +269,16 @@ TEST_F(DataGridTest, KeyDownGivesKeyCodesBeforeTheGridActsAndCanSwallowThem)
 {
     bind();
     rs.setCurrentRow(4);
-    struct Case
+    const struct
     {
         Qt::Key key;
         Qt::KeyboardModifiers modifiers;
         bool swallow;
         int code, shift, rowAfter;
         const char *editorText; // nullptr: no edit started
-    };
-    const Case cases[] = {
+    } cases[] = {
         {Qt::Key_Tab, {}, false, 9, 0, 4, nullptr},
         {Qt::Key_Backtab, Qt::ShiftModifier, false, 9, 1, 4, nullptr},
-        {Qt::Key_Return, {}, false, 13, 0, 4, nullptr},
         {Qt::Key_Enter, {}, false, 13, 0, 4, nullptr},
         {Qt::Key_Delete, {}, false, 46, 0, 4, nullptr},
         {Qt::Key_Escape, {}, false, 27, 0, 4, nullptr},
@@ -343,25 +287,23 @@ TEST_F(DataGridTest, KeyDownGivesKeyCodesBeforeTheGridActsAndCanSwallowThem)
         {Qt::Key_Down, {}, true, 40, 0, 4, nullptr},
         {Qt::Key_Q, {}, false, 'Q', 0, 4, "q"}, // typing starts an edit
         {Qt::Key_K, {}, true, 'K', 0, 4, nullptr},
+        {Qt::Key_F5, {}, false, 0, 0, 4, nullptr}, // no code: not reported
     };
-    for (const Case &c : cases) {
-        std::vector<std::pair<int, int>> seen;
-        const auto connection =
-            QObject::connect(grid.get(), &DataGrid::keyDown, [&](int &code, int shift) {
-                seen.emplace_back(code, shift);
-                if (c.swallow) code = 0;
-            });
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.key);
+        Moves seen;
+        QObject connection;
+        QObject::connect(grid.get(), &DataGrid::keyDown, &connection, [&](int &code, int shift) {
+            seen.emplace_back(code, shift);
+            if (c.swallow) code = 0;
+        });
         QTest::keyClick(grid.get(), c.key, c.modifiers);
-        QObject::disconnect(connection);
-        const std::vector<std::pair<int, int>> expected{{c.code, c.shift}};
-        EXPECT_EQ(seen, expected) << int(c.key);
-        EXPECT_EQ(grid->currentIndex().row(), c.rowAfter) << int(c.key);
+        EXPECT_EQ(seen, (c.code ? Moves{{c.code, c.shift}} : Moves{}));
+        EXPECT_EQ(grid->currentIndex().row(), c.rowAfter);
         QLineEdit *line = editor();
         EXPECT_EQ(line ? line->text() : QString(), QString::fromLatin1(c.editorText));
         if (line) QTest::keyClick(line, Qt::Key_Escape);
     }
-    EXPECT_EQ(tabulon::platform::keyCodeOf(Qt::Key_7), '7');
-    EXPECT_EQ(tabulon::platform::keyCodeOf(Qt::Key_F5), 0);
 }
 
 TEST_F(DataGridTest, ButtonOfTheCurrentCellRaisesButtonClicked)
@@ -369,8 +311,9 @@ TEST_F(DataGridTest, ButtonOfTheCurrentCellRaisesButtonClicked)
     bind();
     std::vector<int> buttons;
     int clicks = 0;
-    QObject::connect(grid.get(), &DataGrid::buttonClicked, [&](int c) { buttons.push_back(c); });
-    QObject::connect(grid.get(), &DataGrid::gridClicked, [&] { ++clicks; });
+    QObject::connect(grid.get(), &DataGrid::buttonClicked, &scope,
+                     [&](int c) { buttons.push_back(c); });
+    QObject::connect(grid.get(), &DataGrid::gridClicked, &scope, [&] { ++clicks; });
     grid->column(1)->setButton(true);
     rs.setCurrentRow(1);
     grid->setCurrentColumn(1);
@@ -395,7 +338,7 @@ TEST_F(DataGridTest, HeadersSelectColumnsAndRowsAsBookmarks)
     bind();
     int changes = 0;
     bool cancel = false;
-    QObject::connect(grid.get(), &DataGrid::selectionRangeChanged, [&](bool &c) {
+    QObject::connect(grid.get(), &DataGrid::selectionRangeChanged, &scope, [&](bool &c) {
         ++changes;
         c = cancel;
     });
@@ -416,12 +359,10 @@ TEST_F(DataGridTest, HeadersSelectColumnsAndRowsAsBookmarks)
     EXPECT_EQ(changes, 2);
 
     clickHeader(rows, 2);
-    EXPECT_EQ(changes, 3);
     EXPECT_EQ(rs.currentRow(), 2) << "the selected row becomes current";
     for (RecordSet::Bookmark bookmark : {6, 1, 6})
         grid->addSelectedBookmark(bookmark);
     EXPECT_EQ(grid->selectedBookmarks(), (QList<RecordSet::Bookmark>{3, 6, 1}));
-
     clickHeader(columns, 2);
     grid->addSelectedBookmark(4);
     grid->clearSelCols();
@@ -433,7 +374,6 @@ TEST_F(DataGridTest, HeadersSelectColumnsAndRowsAsBookmarks)
     clickHeader(rows, 8);
     EXPECT_EQ(changes, 5);
     EXPECT_EQ(grid->selectedBookmarks(), QList<RecordSet::Bookmark>{4});
-    EXPECT_TRUE(grid->selectionModel()->isRowSelected(3));
     EXPECT_FALSE(grid->selectionModel()->isRowSelected(8));
     grid->clearSelectedBookmarks();
     EXPECT_FALSE(grid->selectionModel()->hasSelection());
@@ -444,7 +384,7 @@ TEST_F(DataGridTest, OnlyTheUsersColumnResizesAreReported)
     bind();
     std::vector<int> resized;
     bool cancel = false;
-    QObject::connect(grid.get(), &DataGrid::columnResizedByUser, [&](int column, bool &c) {
+    QObject::connect(grid.get(), &DataGrid::columnResizedByUser, &scope, [&](int column, bool &c) {
         resized.push_back(column);
         c = cancel;
     });
@@ -469,31 +409,42 @@ TEST_F(DataGridTest, OnlyTheUsersColumnResizesAreReported)
     drag(30);
     EXPECT_EQ(resized, std::vector<int>{0});
     EXPECT_EQ(grid->column(0)->width(), 1500 + 30 * 15);
-
     cancel = true;
     drag(-20);
     EXPECT_EQ(resized.size(), 2u);
     EXPECT_EQ(grid->column(0)->width(), 1500 + 30 * 15) << "cancelled";
 }
 
-// Binding does no work per row: a large table binds as fast as a small one (a per-row
-// measure would run into the test's time limit).
-TEST_F(DataGridTest, LargeTableBindsAndFollowsTheCursor)
+// Regression: the control opens the editor again on every move of the current cell, from
+// rowColChanged; an edit's write moving the cursor closed the editor twice and wrote to the
+// wrong row.
+TEST_F(DataGridTest, EditorReopenedOnEveryMoveWritesOnlyTheEditedRow)
 {
-    RecordSet big;
-    big.appendField(QStringLiteral("Name"), FT::VarWChar, 20);
-    big.open();
-    for (int i = 0; i < 100000; ++i)
-        big.addNew();
-    big.setCurrentRow(50000);
-    grid->setDataSource(&big);
-    QApplication::processEvents();
-    EXPECT_EQ(grid->rowCount(), 100000);
-    EXPECT_EQ(grid->currentIndex().row(), 50000);
-    grid->ensureCurrentVisible();
-    EXPECT_EQ(grid->currentRow() + grid->firstVisibleRow(), 50000);
-    EXPECT_LT(grid->currentRow(), grid->visibleRows());
-    grid->setDataSource(nullptr);
+    bind();
+    recordChanges();
+    QObject::connect(grid.get(), &DataGrid::rowColChanged, &scope, [this] {
+        grid->setEditActive(true);
+        grid->setEditSelection(0, grid->column(grid->currentColumn())->text().size());
+    });
+    rs.setCurrentRow(1);
+    QTest::keyClicks(editor(), QStringLiteral("A"));
+    QTest::keyClick(editor(), Qt::Key_Down);
+    ASSERT_NE(editor(), nullptr);
+    EXPECT_EQ(editor()->selectedText(), QStringLiteral("row2"));
+    click(5, 0);
+    ASSERT_NE(editor(), nullptr);
+    EXPECT_EQ(editor()->text(), QStringLiteral("row5"));
+    rs.setCurrentRow(7); // moved by code
+    EXPECT_EQ(editor()->text(), QStringLiteral("row7"));
+    QTest::keyClicks(editor(), QStringLiteral("B"));
+    rs.setCurrentRow(8); // the typed text still goes to row 7; the cursor stays where it was put
+
+    ASSERT_EQ(changes.size(), 2u);
+    EXPECT_EQ(changes[0].value + changes[1].value, QStringLiteral("AB"));
+    EXPECT_EQ(changes[0].rowDuringHandler, 1);
+    EXPECT_EQ(changes[1].rowDuringHandler, 7);
+    EXPECT_EQ(rs.currentRow(), 8);
+    EXPECT_EQ(grid->currentIndex().row(), 8);
 }
 
 } // namespace

@@ -4,7 +4,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTest>
-#include <QVBoxLayout>
 
 #include <gtest/gtest.h>
 
@@ -18,17 +17,28 @@ namespace {
 using tabulon::platform::ListBox;
 using Log = std::vector<std::string>;
 
-// A shown, active window holding the list, with five items and the focus, and a line edit
-// that can take the focus from it. Every notification is logged.
+// Counts the key presses that reach a widget.
+struct KeyCounter : QObject
+{
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        keys += event->type() == QEvent::KeyPress;
+        return false;
+    }
+    int keys = 0;
+};
+
+// A shown, active window holding the list (five items, the first selected, the focus) and a
+// line edit that can take the focus from it. Every notification is logged. Keys go to the
+// focus widget, as typed keys do.
 class ListBoxTest : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        window = std::make_unique<QWidget>();
-        other = new QLineEdit(window.get());
+        other = new QLineEdit(&window);
         other->move(0, 150);
-        box = new ListBox(window.get());
+        box = new ListBox(&window);
         box->setGeometry(0, 0, 120, 140); // room to spare below the items
         for (const char *text : {"alpha", "bravo", "charlie", "delta", "echo"})
             box->addItem(QString::fromLatin1(text));
@@ -41,48 +51,34 @@ protected:
             if (hideOnClick) box->hide();
         });
         QObject::connect(box, &ListBox::focusLost, [this] { log.emplace_back("lost"); });
-        window->resize(200, 200);
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-        window->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        window.resize(200, 200);
+        window.show();
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
         box->setCurrentIndex(0);
         box->setFocus();
-        ASSERT_TRUE(box->hasFocus());
         log.clear();
     }
 
-    QListWidget *list() const { return box->findChild<QListWidget *>(); }
     void clickItem(int index)
     {
-        const QRect item = list()->visualItemRect(list()->item(index));
-        QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, item.center());
+        auto *list = box->findChild<QListWidget *>();
+        const QRect item = list->visualItemRect(list->item(index));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item.center());
     }
 
-    std::unique_ptr<QWidget> window;
+    QWidget window;
     QLineEdit *other = nullptr;
     ListBox *box = nullptr;
     Log log;
     bool swallowKeys = false, hideOnClick = false;
 };
 
-// Counts the key presses that reach a widget.
-struct KeyCounter : QObject
-{
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::KeyPress) ++keys;
-        return false;
-    }
-    int keys = 0;
-};
-
-// Keys go to the focus widget, as typed keys do. None goes on to the window, where a
-// dialog's default or cancel button would take it.
+// No key goes on to the window, where a dialog's default or cancel button would take it.
 TEST_F(ListBoxTest, KeyDownComesFirstThenClickForAnyMoveOfTheSelection)
 {
     KeyCounter reachingWindow;
-    window->installEventFilter(&reachingWindow);
+    window.installEventFilter(&reachingWindow);
     const struct
     {
         const char *name;
@@ -99,7 +95,7 @@ TEST_F(ListBoxTest, KeyDownComesFirstThenClickForAnyMoveOfTheSelection)
         {"Down swallowed", Qt::Key_Down, {}, 1, 1, true, {"key 40/0"}},
         {"Enter", Qt::Key_Return, {}, 2, 2, false, {"key 13/0"}},
         {"Escape keeps the list", Qt::Key_Escape, {}, 2, 2, false, {"key 27/0"}},
-        {"letter jumps", Qt::Key_D, {}, 0, 3, false, {"key 68/0", "click 3"}},
+        {"a letter jumps", Qt::Key_D, {}, 0, 3, false, {"key 68/0", "click 3"}},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -117,50 +113,36 @@ TEST_F(ListBoxTest, KeyDownComesFirstThenClickForAnyMoveOfTheSelection)
 TEST_F(ListBoxTest, MouseClickOnAnItemIsOneClickSelectedOrNot)
 {
     clickItem(3);
-    EXPECT_EQ(log, (Log{"click 3"}));
     clickItem(3);
-    EXPECT_EQ(log, (Log{"click 3", "click 3"})) << "the selected item again";
-    QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, QPoint(5, 130));
-    EXPECT_EQ(log.size(), 2u) << "below the last item";
+    QTest::mouseClick(box->findChild<QListWidget *>()->viewport(), Qt::LeftButton, {},
+                      QPoint(5, 130)); // below the last item
+    EXPECT_EQ(log, (Log{"click 3", "click 3"}));
 
     // The drop-down's rule: a click hides the list, which loses the focus after the click.
     log.clear();
     hideOnClick = true;
     clickItem(1);
     EXPECT_EQ(log, (Log{"click 1", "lost"}));
-    EXPECT_EQ(box->currentIndex(), 1);
 }
 
-TEST_F(ListBoxTest, SettingTheIndexClicksOnlyWhenItSelectsAnotherItem)
+TEST_F(ListBoxTest, SettingTheIndexClicksWhenItSelectsAnotherItem)
 {
-    const struct
-    {
-        int set, indexAfter;
-        Log expected;
-    } cases[] = {
-        {2, 2, {"click 2"}}, {2, 2, {}}, {-1, -1, {}}, {5, -1, {}}, {4, 4, {"click 4"}},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.set);
-        log.clear();
-        box->setCurrentIndex(c.set);
-        EXPECT_EQ(log, c.expected);
-        EXPECT_EQ(box->currentIndex(), c.indexAfter);
-    }
+    const int set[] = {2, 2, -1, 5, 4};
+    for (int index : set)
+        box->setCurrentIndex(index);
+    EXPECT_EQ(log, (Log{"click 2", "click 4"}));
 
     // Refilled as the drop-down does: cleared, filled, the current value put first.
     log.clear();
     box->clear();
-    EXPECT_EQ(box->currentIndex(), -1);
     box->addItem(QStringLiteral("A"));
     box->insertItem(9, QStringLiteral("B"));
     box->insertItem(0, QStringLiteral("C"));
-    EXPECT_TRUE(log.empty());
     box->setCurrentIndex(0);
     EXPECT_EQ(log, (Log{"click 0"}));
     EXPECT_EQ(box->count(), 3);
-    EXPECT_EQ(box->itemText(0) + box->itemText(1) + box->itemText(2), QStringLiteral("CAB"));
-    EXPECT_EQ(box->itemText(3), QString());
+    EXPECT_EQ(box->itemText(0) + box->itemText(1) + box->itemText(2) + box->itemText(3),
+              QStringLiteral("CAB"));
 }
 
 TEST_F(ListBoxTest, LosingTheFocusIsReportedOnce)
@@ -170,8 +152,8 @@ TEST_F(ListBoxTest, LosingTheFocusIsReportedOnce)
         another.show();
         another.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&another));
-        window->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     };
     const struct
     {
@@ -191,7 +173,6 @@ TEST_F(ListBoxTest, LosingTheFocusIsReportedOnce)
         other->setFocusPolicy(c.otherTakesFocus ? Qt::StrongFocus : Qt::NoFocus);
         box->show();
         box->setFocus();
-        ASSERT_TRUE(box->hasFocus());
         log.clear();
         c.leave();
         EXPECT_EQ(log, c.expected);
@@ -205,31 +186,26 @@ TEST_F(ListBoxTest, LosingTheFocusIsReportedOnce)
 
 TEST_F(ListBoxTest, PlacementIsInTwipsAndOnlyTheFontFaceChanges)
 {
-    ASSERT_EQ(box->twipsPerPixelX(), 15.0); // offscreen: 96 dpi
-    ASSERT_EQ(box->twipsPerPixelY(), 15.0);
+    ASSERT_EQ(box->twipsPerPixelY(), 15.0); // offscreen: 96 dpi
     box->setLeftTwips(300);
     box->setTopTwips(450);
     box->setWidthTwips(1500);
-    box->setHeightTwips(1020); // 68 pixels
+    box->setHeightTwips(1020);
     EXPECT_EQ(box->geometry(), QRect(20, 30, 100, 68));
-    EXPECT_EQ(box->leftTwips(), 300);
-    EXPECT_EQ(box->topTwips(), 450);
-    EXPECT_EQ(box->widthTwips(), 1500);
-    EXPECT_EQ(box->heightTwips(), 1020);
+    EXPECT_EQ(QRectF(box->leftTwips(), box->topTwips(), box->widthTwips(), box->heightTwips()),
+              QRectF(300, 450, 1500, 1020));
 
     QFont font = box->font();
     font.setPointSize(15);
-    font.setItalic(true);
     box->setFont(font);
     box->setFontFace(QStringLiteral("Courier"));
-    EXPECT_EQ(box->fontFace(), QStringLiteral("Courier"));
-    EXPECT_EQ(list()->font().family(), QStringLiteral("Courier"));
-    EXPECT_EQ(list()->font().pointSize(), 15);
-    EXPECT_TRUE(list()->font().italic());
+    const QFont shown = box->findChild<QListWidget *>()->font();
+    EXPECT_EQ(box->fontFace() + shown.family(), QStringLiteral("CourierCourier"));
+    EXPECT_EQ(shown.pointSize(), 15);
 }
 
-// A list deleted while it has the focus reports nothing, and its private part is not
-// touched after it is freed.
+// Regression: a list deleted while it had the focus reported the loss through its private
+// part, already freed.
 TEST_F(ListBoxTest, DeletedWithTheFocusReportsNothing)
 {
     delete box;

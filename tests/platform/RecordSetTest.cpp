@@ -1,12 +1,11 @@
 #include "platform/RecordSet.h"
-#include "platform/RecordSetReuse_p.h"
 #include "core/Error.h"
+#include "platform/RecordSetReuse_p.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <memory>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -22,13 +21,22 @@ using tabulon::platform::Variant;
 using FT = RecordSet::FieldType;
 using Log = std::vector<std::string>;
 
+// A log line from a QString pattern. Not std::string concatenation: GCC 12 warns falsely
+// (-Wrestrict) on some of it in optimised builds.
+template <typename... Args> std::string line(const char *pattern, const Args &...args)
+{
+    QString text = QString::fromLatin1(pattern);
+    ((text = text.arg(args)), ...);
+    return text.toStdString();
+}
+
 // "" when f succeeds, else "number: description" of the Error it raises.
 std::string errorOf(const std::function<void()> &f)
 {
     try {
         f();
     } catch (const Error &e) {
-        return std::to_string(e.number()) + ": " + e.description().toStdString();
+        return line("%1: %2", e.number(), e.description());
     }
     return {};
 }
@@ -41,40 +49,30 @@ int errorNumber(const std::function<void()> &f)
 
 struct RecordingObserver : RecordSetObserver
 {
-    void rowsAppended(int first, int) override { log.push_back("append " + std::to_string(first)); }
-    void valueChanged(int row, int field) override
-    {
-        log.push_back("change " + std::to_string(row) + "," + std::to_string(field));
-    }
+    void rowsAppended(int row, int) override { log.push_back(line("append %1", row)); }
+    void valueChanged(int row, int f) override { log.push_back(line("change %1,%2", row, f)); }
     Log log;
 };
 
-// Opens `rs` with the attribute table's twelve fields.
-void openAttributeTable(RecordSet &rs)
+// Opens `rs` with fields of each kind the attribute table has: text, boolean, any value.
+void openTable(RecordSet &rs)
 {
-    rs.setCursorLocation(RecordSet::CursorLocation::Client);
-    rs.setCursorType(RecordSet::CursorType::Static);
-    for (const char *name : {"Name", "DisplayName", "DataType", "UnitsType", "DisplayUnits"})
-        rs.appendField(QString::fromLatin1(name), FT::VarWChar, 255);
+    rs.appendField(QStringLiteral("Name"), FT::VarWChar, 255);
+    rs.appendField(QStringLiteral("DataType"), FT::VarWChar, 255);
     rs.appendField(QStringLiteral("Visible"), FT::Boolean);
-    rs.appendField(QStringLiteral("Editable"), FT::Boolean);
-    rs.appendField(QStringLiteral("RawValue"), FT::Variant);
     rs.appendField(QStringLiteral("Value"), FT::Variant);
-    rs.appendField(QStringLiteral("AllowableValues"), FT::VarWChar, 255);
-    rs.appendField(QStringLiteral("ValueSet"), FT::Boolean);
-    rs.appendField(QStringLiteral("Expression"), FT::Boolean);
     rs.open();
 }
 
-std::vector<Variant> attributeRow(const Variant &name, const Variant &value)
+std::vector<Variant> tableRow(const Variant &name)
 {
-    return {name, name, "3", "mm", "mm", true, true, value, value, "", false, false};
+    return {name, "3", true, 2.5};
 }
 
 class RecordSetTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { openAttributeTable(rs); }
+    void SetUp() override { openTable(rs); }
 
     void addRows(std::initializer_list<const char *> names)
     {
@@ -89,24 +87,18 @@ protected:
     RecordSet rs;
 };
 
-TEST_F(RecordSetTest, SchemaAndClosedTable)
+TEST_F(RecordSetTest, SchemaIsFixedOnOpenAndLookedUpCaseInsensitively)
 {
-    EXPECT_EQ(rs.fieldCount(), 12);
-    EXPECT_EQ(rs.field(9).name, u"AllowableValues");
-    EXPECT_EQ(rs.field(9).definedSize, 255);
-    EXPECT_EQ(rs.fieldIndex(u"Datatype"), 2);
-    EXPECT_EQ(rs.fieldIndex(u"EXPRESSION"), 11);
+    EXPECT_EQ(rs.fieldIndex(u"Datatype"), 1);
     EXPECT_EQ(rs.fieldIndex(u"Nope"), -1);
     EXPECT_EQ(errorNumber([&] { rs.appendField(QStringLiteral("X"), FT::Variant); }), 3219);
     EXPECT_EQ(errorNumber([&] { rs.setCursorType(RecordSet::CursorType::Dynamic); }), 3219);
-    EXPECT_EQ(errorNumber([&] { rs.open(); }), 3219);
 
     RecordSet closed;
     closed.appendField(QStringLiteral("A"), FT::Variant);
     EXPECT_EQ(errorNumber([&] { closed.appendField(QStringLiteral("a"), FT::Variant); }), 5);
     EXPECT_EQ(errorNumber([&] { closed.addNew(); }), Error::ObjectClosed);
     EXPECT_EQ(errorNumber([&] { (void)closed.value(u"A"); }), Error::ObjectClosed);
-    EXPECT_EQ(errorNumber([&] { closed.moveFirst(); }), Error::ObjectClosed);
     closed.checkConsistency();
 }
 
@@ -114,7 +106,6 @@ TEST_F(RecordSetTest, CursorMovesAndBookmarks)
 {
     EXPECT_TRUE(rs.isBOF() && rs.isEOF());
     rs.moveFirst(); // nothing to move to, and no failure
-    EXPECT_EQ(errorNumber([&] { rs.movePrevious(); }), Error::NoCurrentRecord);
     EXPECT_EQ(errorNumber([&] { (void)rs.value(u"Name"); }), Error::NoCurrentRecord);
     addRows({"a", "b", "c"});
     EXPECT_EQ(rs.currentRow(), 2); // the new row is current
@@ -147,10 +138,11 @@ TEST_F(RecordSetTest, CursorMovesAndBookmarks)
         // clang-format on
     };
     for (const auto &s : steps) {
-        EXPECT_EQ(errorNumber([&] { s.move(rs); }), s.error) << s.step;
-        EXPECT_EQ(rs.currentRow(), s.row) << s.step;
-        EXPECT_EQ(rs.isBOF(), s.bof) << s.step;
-        EXPECT_EQ(rs.isEOF(), s.eof) << s.step;
+        SCOPED_TRACE(s.step);
+        EXPECT_EQ(errorNumber([&] { s.move(rs); }), s.error);
+        EXPECT_EQ(rs.currentRow(), s.row);
+        EXPECT_EQ(rs.isBOF(), s.bof);
+        EXPECT_EQ(rs.isEOF(), s.eof);
         rs.checkConsistency();
     }
     EXPECT_EQ(errorNumber([&] { (void)rs.bookmark(); }), Error::NoCurrentRecord);
@@ -158,11 +150,10 @@ TEST_F(RecordSetTest, CursorMovesAndBookmarks)
     EXPECT_EQ(rs.bookmark(), 3);
     EXPECT_EQ(rs.value(u"name"), Variant("c"));
     EXPECT_EQ(errorNumber([&] { (void)rs.valueAt(3, 0); }), Error::InvalidProcedureCall);
-    EXPECT_EQ(errorNumber([&] { (void)rs.value(u"Nope"); }), Error::ItemNotFound);
     EXPECT_EQ(errorNumber([&] { rs.setValue(12, 1); }), Error::ItemNotFound);
 }
 
-TEST_F(RecordSetTest, FieldsStoreTheirType)
+TEST_F(RecordSetTest, FieldsStoreTheirTypeOrRefuseWithTheirMessage)
 {
     addRows({"row"});
     const QString s255(255, u'y'), s300(300, u'x');
@@ -177,11 +168,11 @@ TEST_F(RecordSetTest, FieldsStoreTheirType)
         {"Name", true, "True", ""},              {"Name", s255, s255, ""},
         {"Name", Variant::null(), Variant::null(), ""}, {"Name", Variant(), Variant(), ""},
         {"Name", s300, {}, "3721: Field \"Name\" holds at most 255 characters; the value has 300."},
-        {"Visible", true, true, ""},             {"Visible", 0, false, ""},
-        {"Visible", -1.5, true, ""},             {"Visible", " true ", true, ""},
-        {"Visible", "0", false, ""},             {"Visible", "abc", {}, "13: Type mismatch"},
-        {"Visible", Variant::null(), Variant::null(), ""}, {"Visible", Variant(), Variant(), ""},
-        {"Value", 3, 3, ""},                     {"RawValue", s300, s300, ""},
+        {"Visible", 0, false, ""},               {"Visible", -1.5, true, ""},
+        {"Visible", " true ", true, ""},         {"Visible", "0", false, ""},
+        {"Visible", "abc", {}, "13: Type mismatch"},
+        {"Visible", Variant::null(), Variant::null(), ""},
+        {"Value", 3, 3, ""},                     {"Value", s300, s300, ""},
         // clang-format on
     };
     for (const auto &c : cases) {
@@ -198,11 +189,9 @@ TEST_F(RecordSetTest, FieldsStoreTheirType)
     strict.addNew();
     EXPECT_EQ(errorOf([&] { strict.setValue(0, Variant::null()); }),
               "3219: Field \"Key\" does not accept null.");
-    EXPECT_EQ(errorOf([&] { strict.setValue(0, 12345); }),
-              "3721: Field \"Key\" holds at most 4 characters; the value has 5.");
 }
 
-TEST_F(RecordSetTest, WriteNotifiesObserversThenHandlersOnTheChangedRow)
+TEST_F(RecordSetTest, WriteNotifiesObserversOfAllClonesThenItsOwnHandlersOnTheChangedRow)
 {
     RecordingObserver observer;
     rs.addObserver(&observer);
@@ -212,99 +201,94 @@ TEST_F(RecordSetTest, WriteNotifiesObserversThenHandlersOnTheChangedRow)
     rs.connectCurrentChanged([&](int row) { moves.push_back(row); });
     rs.connectFieldChangeComplete([&](int count, auto fields, RecordSet &r) {
         EXPECT_EQ(&r, &rs);
-        seen.push_back(std::to_string(count) + " " + fields[0].name.toStdString() + "=" +
-                       fields[0].value.toText().toStdString() + " on " +
-                       std::to_string(r.currentRow()) + " after " + observer.log.back());
+        seen.push_back(line("%1 %2=%3 on %4 after %5", count, fields[0].name,
+                            fields[0].value.toText(), r.currentRow(),
+                            QString::fromStdString(observer.log.back())));
     });
 
     rs.setValueAt(0, rs.fieldIndex(u"DataType"), 3);
     rs.setValue(u"value", 1.5);
     EXPECT_EQ(errorNumber([&] { rs.setValue(u"Visible", "maybe"); }), Error::TypeMismatch);
     EXPECT_EQ(seen,
-              (Log{"1 DataType=3 on 0 after change 0,2", "1 Value=1.5 on 0 after change 0,8"}));
+              (Log{"1 DataType=3 on 0 after change 0,1", "1 Value=1.5 on 0 after change 0,3"}));
     EXPECT_EQ(observer.log.size(), 6u); // two rows, two names, two writes; not the refused one
-    EXPECT_EQ(observer.log.back(), "change 0,8");
     EXPECT_EQ(moves, std::vector<int>{0});
 
+    // A clone shares the rows and their observers, not the cursor or the handlers.
+    auto clone = rs.clone();
+    int cloneNotes = 0;
+    clone->connectFieldChangeComplete([&](int, auto, RecordSet &) { ++cloneNotes; });
+    EXPECT_TRUE(clone->isBOF());
+    clone->moveLast();
+    clone->setValue(u"Value", 7);
+    EXPECT_EQ(rs.valueAt(1, 3), Variant(7));
+    EXPECT_EQ(observer.log.back(), "change 1,3");
+    EXPECT_EQ(cloneNotes, 1);
+    EXPECT_EQ(seen.size(), 2u);
+    EXPECT_EQ(moves, std::vector<int>{0});
+
+    clone->moveNext();
     rs.removeObserver(&observer);
-    rs.addNew();
-    EXPECT_EQ(observer.log.size(), 6u);
+    rs.addNew(); // rows appended elsewhere leave the clone at EOF
+    EXPECT_EQ(observer.log.size(), 7u);
     EXPECT_EQ(moves, (std::vector<int>{0, 2}));
+    EXPECT_TRUE(clone->isEOF());
+    EXPECT_EQ(clone->currentRow(), 3);
+    clone->checkConsistency();
+    clone.reset();
+    rs.checkConsistency();
 }
 
-TEST_F(RecordSetTest, WholeRowIsAddedInOneStepOrNotAtAll)
-{
-    RecordingObserver observer;
-    rs.addObserver(&observer);
-    Log seen;
-    rs.connectFieldChangeComplete([&](int count, auto fields, RecordSet &r) {
-        std::string line = std::to_string(count) + " on " + std::to_string(r.currentRow()) + ":";
-        for (const auto &f : fields)
-            line += " " + f.value.toText().toStdString();
-        seen.push_back(line);
-    });
-    const auto row = [](Variant name, Variant visible) {
-        return std::vector<Variant>{name, "N", 3, "mm", "mm", visible, true, 2.5, "2.5 mm", "",
-                                    Variant::null(), false};
-    };
-
-    auto values = row("a", "false");
-    rs.addNew(values);
-    EXPECT_EQ(seen, Log{"12 on 0: a N 3 mm mm False True 2.5 2.5 mm   False"});
-    EXPECT_EQ(observer.log, Log{"append 0"});
-    EXPECT_EQ(rs.value(u"ValueSet"), Variant::null());
-
-    // A refused value leaves no row, also when the row would have opened a new block.
-    for (int i = 1; i < 256; ++i) {
-        auto more = row("r", true);
-        rs.addNew(more);
-    }
-    for (auto refused : {row(QString(300, u'x'), true), row("b", "maybe")}) {
-        EXPECT_NE(errorNumber([&] { rs.addNew(refused); }), 0);
-        EXPECT_EQ(rs.recordCount(), 256);
-        rs.checkConsistency();
-    }
-    std::vector<Variant> shortRow(3);
-    EXPECT_EQ(errorNumber([&] { rs.addNew(shortRow); }), Error::InvalidProcedureCall);
-    EXPECT_EQ(seen.size(), 256u);
-}
-
-// The list of changed fields is built on the stack up to 16 fields and on the heap beyond.
-TEST(RecordSetWidth, WholeRowChangeListsEveryFieldWhateverTheWidth)
+// One row-level change, and one notification listing every field (on the stack up to 16
+// fields, on the heap beyond). A refused value leaves no row, also where the row would have
+// opened a new block of rows.
+TEST(RecordSetWholeRow, AddedInOneStepOrNotAtAllWhateverTheWidth)
 {
     for (int width : {1, 16, 17, 40}) {
         SCOPED_TRACE(width);
         RecordSet rs;
         std::vector<Variant> values;
         for (int f = 0; f < width; ++f) {
-            rs.appendField(QStringLiteral("F%1").arg(f), FT::Variant);
-            values.emplace_back(f * 10);
+            rs.appendField(QStringLiteral("F%1").arg(f), FT::VarWChar, 4);
+            values.emplace_back(f);
         }
         rs.open();
-        std::vector<std::pair<QString, Variant>> seen;
-        rs.connectFieldChangeComplete([&](int count, auto fields, RecordSet &) {
+        RecordingObserver observer;
+        rs.addObserver(&observer);
+        Log seen;
+        rs.connectFieldChangeComplete([&](int count, auto fields, RecordSet &r) {
             EXPECT_EQ(count, width);
             for (const auto &f : fields)
-                seen.emplace_back(f.name, f.value);
+                seen.push_back(line("%1=%2 on %3", f.name, f.value.toText(), r.currentRow()));
         });
-        rs.addNew(values);
-        ASSERT_EQ(seen.size(), std::size_t(width));
-        for (int f = 0; f < width; ++f) {
-            EXPECT_EQ(seen[std::size_t(f)].first, QStringLiteral("F%1").arg(f));
-            EXPECT_EQ(seen[std::size_t(f)].second, Variant(f * 10));
+        for (int row = 0; row < 256; ++row) {
+            auto copy = values;
+            rs.addNew(copy);
         }
+        ASSERT_EQ(seen.size(), std::size_t(256 * width));
+        EXPECT_EQ(seen[std::size_t(255 * width)], "F0=0 on 255");
+        EXPECT_EQ(seen.back(), line("F%1=%1 on 255", width - 1));
+        EXPECT_EQ(observer.log.size(), 256u) << "one row-level change per row";
+
+        auto refused = values;
+        refused.back() = QStringLiteral("too long");
+        EXPECT_EQ(errorNumber([&] { rs.addNew(refused); }), Error::DataTooLarge);
+        std::vector<Variant> wrongWidth(std::size_t(width) + 1);
+        EXPECT_EQ(errorNumber([&] { rs.addNew(wrongWidth); }), Error::InvalidProcedureCall);
+        EXPECT_EQ(rs.recordCount(), 256);
+        EXPECT_EQ(seen.size(), std::size_t(256 * width));
+        rs.checkConsistency();
     }
 }
 
-TEST_F(RecordSetTest, HandlersMayReenter)
+TEST_F(RecordSetTest, HandlersMayReenterConnectAndDisconnect)
 {
     addRows({"a", "b", "c"});
     // A bad value replaced from inside the handler raises a nested notification before the
     // outer one goes on to the next handler.
     Log seen;
     const int first = rs.connectFieldChangeComplete([&](int, auto fields, RecordSet &r) {
-        seen.push_back(fields[0].value.toText().toStdString() + "@" +
-                       std::to_string(r.currentRow()));
+        seen.push_back(line("%1@%2", fields[0].value.toText(), r.currentRow()));
         if (fields[0].value == Variant("bad")) {
             r.setValue(u"Value", false);
             r.moveFirst(); // the next handler still gets the changed row
@@ -313,12 +297,10 @@ TEST_F(RecordSetTest, HandlersMayReenter)
         }
     });
     rs.connectFieldChangeComplete([&](int, auto fields, RecordSet &r) {
-        seen.push_back("second " + fields[0].value.toText().toStdString() + "@" +
-                       std::to_string(r.currentRow()));
+        seen.push_back(line("second %1@%2", fields[0].value.toText(), r.currentRow()));
     });
     rs.setValueAt(1, rs.fieldIndex(u"Value"), "bad");
     EXPECT_EQ(seen, (Log{"bad@1", "False@1", "second False@1", "second False@1"}));
-    EXPECT_EQ(rs.valueAt(1, 8), Variant(false));
     rs.checkConsistency();
 
     // A handler that disconnects itself while it runs; the late one joins from now on.
@@ -334,7 +316,7 @@ TEST_F(RecordSetTest, HandlersMayReenter)
     EXPECT_EQ(seen, (Log{"second x@1", "late", "once", "second y@1", "late"}));
 }
 
-TEST_F(RecordSetTest, Find)
+TEST_F(RecordSetTest, FindStartsAtTheCurrentRow)
 {
     addRows({"Width", "BYF-URL", "it's", "byf-url"});
     const struct
@@ -344,63 +326,21 @@ TEST_F(RecordSetTest, Find)
         int row, error; // row 4 is EOF
     } cases[] = {
         // clang-format off
-        {-1, "Name = 'BYF-URL'", 1, 0},    {0, "name='byf-url'", 1, 0},
-        {1, "[Name] = 'BYF-URL'", 1, 0},   {2, "  NAME  =  'BYF-URL'  ", 3, 0},
-        {-1, "Name = 'it''s'", 2, 0},      {-1, "Name = 'BYF'", 4, 0},
-        {4, "Name = 'Width'", 4, 0},       {-1, "DataType = ''", 0, 0},
-        {0, "Nope = 'x'", 0, 3265},        {0, "Name 'x'", 0, 5},
-        {0, "Name = 'x", 0, 5},            {0, "Name = x", 0, 5},
-        {0, "Name = 'x' AND", 0, 5},       {0, "= 'x'", 0, 5},
+        {-1, "Name = 'BYF-URL'", 1, 0},      {1, "[Name] = 'BYF-URL'", 1, 0},
+        {2, "  NAME  =  'BYF-URL'  ", 3, 0}, {-1, "Name = 'it''s'", 2, 0},
+        {-1, "Name = 'BYF'", 4, 0},          {4, "Name = 'Width'", 4, 0},
+        {0, "Nope = 'x'", 0, 3265},          {0, "Name 'x'", 0, 5},
+        {0, "Name = 'x", 0, 5},              {0, "Name = 'x' AND", 0, 5},
         // clang-format on
     };
     for (const auto &c : cases) {
+        SCOPED_TRACE(c.criterion);
         rs.setCurrentRow(c.start);
         bool found = false;
-        EXPECT_EQ(errorNumber([&] { found = rs.find(QString::fromLatin1(c.criterion)); }), c.error)
-            << c.criterion;
-        EXPECT_EQ(rs.currentRow(), c.row) << c.criterion;
-        EXPECT_EQ(found, c.error == 0 && c.row < 4) << c.criterion;
+        EXPECT_EQ(errorNumber([&] { found = rs.find(QString::fromLatin1(c.criterion)); }), c.error);
+        EXPECT_EQ(rs.currentRow(), c.row);
+        EXPECT_EQ(found, c.error == 0 && c.row < 4);
     }
-}
-
-TEST_F(RecordSetTest, ClonesShareRowsWithTheirOwnCursor)
-{
-    RecordingObserver observer;
-    rs.addObserver(&observer);
-    addRows({"a", "b"});
-    int originalNotes = 0, cloneNotes = 0;
-    rs.connectFieldChangeComplete([&](int, auto, RecordSet &) { ++originalNotes; });
-
-    auto clone = rs.clone();
-    EXPECT_TRUE(clone->isOpen() && clone->isBOF());
-    EXPECT_EQ(clone->cursorLocation(), RecordSet::CursorLocation::Client);
-    clone->connectFieldChangeComplete([&](int, auto, RecordSet &r) {
-        EXPECT_EQ(&r, clone.get());
-        ++cloneNotes;
-    });
-    clone->moveFirst();
-    clone->setValue(u"Value", 7);
-    EXPECT_EQ(rs.valueAt(0, 8), Variant(7));
-    EXPECT_EQ(rs.currentRow(), 1);
-    EXPECT_EQ(cloneNotes, 1);
-    EXPECT_EQ(originalNotes, 0);                  // each cursor raises only its own handlers
-    EXPECT_EQ(observer.log.back(), "change 0,8"); // observers are shared
-
-    clone->moveLast();
-    clone->moveNext();
-    rs.addNew(); // rows appended elsewhere leave the clone at EOF
-    EXPECT_TRUE(clone->isEOF());
-    EXPECT_EQ(clone->currentRow(), 3);
-    clone->checkConsistency();
-    clone.reset();
-    rs.checkConsistency();
-
-    // On an empty table a cursor stands before the first row, whoever appends it.
-    RecordSet empty;
-    empty.appendField(QStringLiteral("A"), FT::Variant);
-    empty.open();
-    empty.clone()->addNew();
-    EXPECT_TRUE(empty.isBOF() && !empty.isEOF());
 }
 
 // A reload writes over the rows of the table it replaces: the new rows read back as written,
@@ -408,42 +348,32 @@ TEST_F(RecordSetTest, ClonesShareRowsWithTheirOwnCursor)
 TEST_F(RecordSetTest, RecycledRowsHoldOnlyTheNewValues)
 {
     const QString old = QStringLiteral("old %1").arg(1); // a shared text, not a literal
-    const auto fill = [&](RecordSet &table, int rows) {
-        for (int i = 0; i < rows; ++i) {
-            auto values = attributeRow(old, old);
-            table.addNew(values);
-        }
-    };
     const auto previousTable = [&] {
         auto table = std::make_unique<RecordSet>();
-        openAttributeTable(*table);
-        fill(*table, 600); // three blocks, the last one partly used
+        openTable(*table);
+        for (int i = 0; i < 600; ++i) { // three blocks, the last one partly used
+            auto values = tableRow(old);
+            table->addNew(values);
+        }
         return table;
     };
-
     for (int rows : {0, 1, 300, 700}) {
         SCOPED_TRACE(rows);
         RecordSet next;
-        openAttributeTable(next);
+        openTable(next);
         RecordSetReuse::recycleRows(next, previousTable());
         for (int i = 0; i < rows; ++i) {
-            auto values = attributeRow(QStringLiteral("n%1").arg(i), i);
+            auto values = tableRow(i);
             next.addNew(values);
         }
-        if (rows == 1) {
-            next.addNew(); // an empty row in a reused block starts empty
-            for (int f = 0; f < next.fieldCount(); ++f)
-                EXPECT_TRUE(next.value(f).isEmpty()) << f;
-            auto refused = attributeRow(QString(300, u'x'), 1);
-            EXPECT_NE(errorNumber([&] { next.addNew(refused); }), 0);
-        }
+        next.addNew(); // an empty row in a reused block starts empty
+        for (int f = 0; f < next.fieldCount(); ++f)
+            EXPECT_TRUE(next.value(f).isEmpty()) << f;
         RecordSetReuse::releaseRecycledRows(next);
         next.checkConsistency();
         EXPECT_TRUE(old.isDetached());
-        EXPECT_EQ(next.recordCount(), rows == 1 ? 2 : rows);
         if (rows > 0) {
-            EXPECT_EQ(next.valueAt(0, 0), Variant("n0"));
-            EXPECT_EQ(next.valueAt(rows - 1, 8), Variant(rows - 1));
+            EXPECT_EQ(next.valueAt(rows - 1, 0), Variant(QString::number(rows - 1)));
         }
     }
 
@@ -451,14 +381,14 @@ TEST_F(RecordSetTest, RecycledRowsHoldOnlyTheNewValues)
     // the clone keeps the rows it shares.
     auto shared = previousTable();
     auto clone = shared->clone();
-    RecordSet next;
-    openAttributeTable(next);
+    RecordSet next, narrow;
+    openTable(next);
     RecordSetReuse::recycleRows(next, std::move(shared));
-    RecordSet narrow;
     narrow.appendField(QStringLiteral("A"), FT::Variant);
     narrow.open();
     RecordSetReuse::recycleRows(narrow, previousTable());
-    fill(next, 1);
+    auto values = tableRow("new");
+    next.addNew(values);
     narrow.addNew();
     EXPECT_EQ(clone->recordCount(), 600);
     EXPECT_EQ(clone->valueAt(599, 0), Variant(old));
