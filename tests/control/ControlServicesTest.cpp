@@ -1,5 +1,6 @@
 // Which services a control uses: those it was given, and for every facility it was not given
-// the process-wide default in force when it needs one.
+// the process-wide default in force when it needs one. A control whose creation failed shows
+// why and still works.
 
 #include "tessel/Collection.h"
 #include "tests/control/ControlFixture.h"
@@ -57,9 +58,12 @@ TEST(ControlServices, EachFacilityIsReplacedOnItsOwn)
             ASSERT_EQ(fake->messages.size(), told ? 1u : 0u);
             if (told) {
                 EXPECT_EQ(fake->messages[0].text, kInitFailure);
+                EXPECT_EQ(fake->messages[0].title, QStringLiteral("CorvinAttributesEditor"));
             }
         }
         EXPECT_EQ(ownFs.created, c.ownFsUsed ? 1 : 0);
+        // A failed creation leaves a control that works.
+        typeInvalid(control);
     }
 }
 

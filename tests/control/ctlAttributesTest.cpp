@@ -67,21 +67,6 @@ TEST_F(Control, PropertiesHaveDesignDefaultsRoundTripThroughTheBagAndNotifyEachK
     EXPECT_EQ(keys, names);
 }
 
-TEST(ControlInitialize, FailureShowsTheMessageAndTheControlStillWorks)
-{
-    test::RecordingServices services;
-    services.fileSystem.failure = QStringLiteral("No file system here");
-    ctlAttributes control(nullptr, services);
-    const auto &messages = services.messageBox.messages;
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].text,
-              QStringLiteral("Unexpected error initialising Tabulon\r\nNo file system here"));
-    EXPECT_EQ(messages[0].title, QStringLiteral("CorvinAttributesEditor"));
-    control.setPropertyCaption(QStringLiteral("P"));
-    control.setDataSource(collectionOf(2));
-    EXPECT_EQ(ctlAttributesPrivate::get(&control)->m_rs.get()->recordCount(), 2);
-}
-
 TEST_F(Control, AssigningASource)
 {
     control.show();
