@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 #include <tuple>
 #include <vector>
 
@@ -22,11 +23,14 @@ using tabulon::platform::RecordSet;
 using tabulon::platform::Variant;
 using FT = RecordSet::FieldType;
 using Moves = std::vector<std::pair<int, int>>;
+using Log = std::vector<std::string>;
 
 constexpr int kRows = 30;
 
-// A shown grid over a table of kRows rows ("Name" text, "Amount" variant, "Flag" boolean),
+// A shown grid bound to a table of kRows rows ("Name" text, "Amount" variant, "Flag" boolean),
 // with the cursor before the first row. The model runs under the model tester throughout.
+// Field changes are logged as "Field=text on row", the row being where the handler finds the
+// cursor.
 class DataGridTest : public ::testing::Test
 {
 protected:
@@ -51,6 +55,12 @@ protected:
         grid->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(grid.get()));
         grid->setFocus();
+        bind();
+        rs.connectFieldChangeComplete([this](int, auto fields, RecordSet &r) {
+            const QString change = fields[0].name + u'=' + fields[0].value.toText();
+            changes.push_back(
+                QStringLiteral("%1 on %2").arg(change).arg(r.currentRow()).toStdString());
+        });
     }
 
     void bind()
@@ -61,13 +71,13 @@ protected:
 
     QModelIndex cell(int row, int column) const { return grid->model()->index(row, column); }
     QString textAt(int row, int column) const { return cell(row, column).data().toString(); }
-    void click(int row, int column, bool twice = false)
+    QPoint centreOf(int row, int column) const
     {
-        const QPoint at = grid->visualRect(cell(row, column)).center();
-        if (twice)
-            QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
-        else
-            QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
+        return grid->visualRect(cell(row, column)).center();
+    }
+    void click(int row, int column)
+    {
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, centreOf(row, column));
     }
 
     // The open in-place editor (closed ones linger hidden until deleted).
@@ -79,28 +89,15 @@ protected:
         return nullptr;
     }
 
-    struct Change
-    {
-        QString field, value;
-        int rowDuringHandler;
-    };
-    void recordChanges()
-    {
-        rs.connectFieldChangeComplete([this](int, auto fields, RecordSet &r) {
-            changes.push_back({fields[0].name, fields[0].value.toText(), r.currentRow()});
-        });
-    }
-
     RecordSet rs;
     std::unique_ptr<DataGrid> grid;
     std::unique_ptr<QAbstractItemModelTester> tester;
-    std::vector<Change> changes;
+    Log changes;
     QObject scope; // context of the tests' connections, gone before the grid and the table
 };
 
-TEST_F(DataGridTest, BindingWithoutColumnsMakesOnePerFieldShowingValuesAsText)
+TEST_F(DataGridTest, BindingMakesAColumnPerFieldOnceAndShowsValuesAsText)
 {
-    bind();
     ASSERT_EQ(grid->columnCount(), 3);
     EXPECT_EQ(grid->rowCount(), kRows);
     for (int c = 0; c < 3; ++c)
@@ -110,8 +107,13 @@ TEST_F(DataGridTest, BindingWithoutColumnsMakesOnePerFieldShowingValuesAsText)
     EXPECT_EQ(textAt(3, 1), tabulon::platform::numberToText(3.5));
     EXPECT_EQ(textAt(3, 2), QStringLiteral("False"));
     EXPECT_EQ(grid->currentRow(), -1) << "cursor before the first row";
+    grid->addColumn(QStringLiteral("name"), QStringLiteral("Again")); // while bound
+    grid->addColumn(QStringLiteral("NoSuchField"));
+    EXPECT_EQ(grid->column(3)->caption() + textAt(4, 3), QStringLiteral("Againrow4"));
+    EXPECT_EQ(textAt(4, 4), QString());
+    EXPECT_FALSE(cell(4, 4).flags() & Qt::ItemIsEditable);
 
-    // Captions, values and rows changed later reach the views.
+    // Captions, values and rows changed later reach the views, in every column showing them.
     QSignalSpy headers(grid->model(), &QAbstractItemModel::headerDataChanged);
     QSignalSpy values(grid->model(), &QAbstractItemModel::dataChanged);
     grid->column(2)->setCaption(QStringLiteral("F"));
@@ -120,40 +122,34 @@ TEST_F(DataGridTest, BindingWithoutColumnsMakesOnePerFieldShowingValuesAsText)
     rs.addNew();
     rs.setValue(0, Variant(QStringLiteral("late")));
     EXPECT_EQ(grid->rowCount(), kRows + 1);
-    EXPECT_EQ(grid->column(0)->text(), QStringLiteral("late")) << "the new row is current";
-    EXPECT_EQ(values.count(), 1);
-}
+    EXPECT_EQ(grid->column(3)->text(), QStringLiteral("late")) << "the new row is current";
+    EXPECT_EQ(values.count(), 2);
 
-TEST_F(DataGridTest, BindingKeepsColumnsAndUnbindingLeavesNoRows)
-{
-    grid->addColumn(QStringLiteral("Amount"), QStringLiteral("How much"));
-    grid->addColumn(QStringLiteral("NoSuchField"));
-    bind();
-    EXPECT_EQ(grid->column(0)->caption(), QStringLiteral("How much"));
-    EXPECT_EQ(textAt(1, 0), tabulon::platform::numberToText(1.5));
-    EXPECT_EQ(textAt(1, 1), QString());
-    EXPECT_FALSE(cell(1, 1).flags() & Qt::ItemIsEditable);
-    grid->addColumn(QStringLiteral("name")); // while bound
-    EXPECT_EQ(textAt(4, 2), QStringLiteral("row4"));
-
+    // Unbound, the grid has no rows and does not follow; bound again, it keeps its columns.
     grid->setDataSource(nullptr);
     EXPECT_EQ(grid->rowCount(), 0);
-    rs.setCurrentRow(2); // an unbound grid no longer follows
+    rs.setCurrentRow(2);
     EXPECT_EQ(grid->currentRow(), -1);
     bind();
-    EXPECT_EQ(grid->columnCount(), 3);
+    EXPECT_EQ(grid->columnCount(), 5);
     EXPECT_EQ(grid->currentIndex().row(), 2) << "binding takes the cursor's row";
 }
 
-TEST_F(DataGridTest, LengthsAreTwipsOfThisScreen)
+// Widths set, columns hidden or shown and columns added are the grid's own resizes, not the
+// user's; a drag of a column's edge is the user's.
+TEST_F(DataGridTest, LengthsAreTwipsAndOnlyTheUsersColumnResizesAreReported)
 {
-    bind();
+    std::vector<int> resized;
+    bool cancel = false;
+    QObject::connect(grid.get(), &DataGrid::columnResizedByUser, &scope, [&](int column, bool &c) {
+        resized.push_back(column);
+        c = cancel;
+    });
     ASSERT_EQ(grid->twipsPerPixelY(), 15.0); // offscreen: 96 dpi
     EXPECT_EQ(grid->rowHeightTwips(), 255.0) << "default";
     grid->setGridHeight(3150);
     EXPECT_EQ(grid->gridHeight(), 3150);
     const double viewportLeft = grid->viewport()->geometry().left() * 15.0;
-
     for (double twips : {150.0, 600.0, 3015.0}) { // 150: lower than a line of text
         grid->setRowHeightTwips(twips);
         grid->column(0)->setWidth(twips);
@@ -167,37 +163,35 @@ TEST_F(DataGridTest, LengthsAreTwipsOfThisScreen)
     EXPECT_EQ(grid->column(0)->width(), 3015) << "a hidden column keeps its width";
     grid->column(0)->setVisible(true);
     EXPECT_EQ(grid->column(1)->left(), viewportLeft + 3015);
+    grid->addColumn(QStringLiteral("Flag"));
+    EXPECT_TRUE(resized.empty());
     grid->setRecordSelectors(false);
     EXPECT_LT(grid->column(0)->left(), viewportLeft);
+
+    // A drag of the handle between columns 0 and 1, by dx pixels.
+    QWidget *header = grid->horizontalHeader()->viewport();
+    const auto drag = [&](int dx) {
+        const QPoint at(grid->horizontalHeader()->sectionViewportPosition(1) - 1, 5);
+        for (auto [type, x, buttons] : {std::tuple{QEvent::MouseButtonPress, 0, 1},
+                                        {QEvent::MouseMove, dx, 1},
+                                        {QEvent::MouseButtonRelease, dx, 0}}) {
+            QMouseEvent event(type, at + QPoint(x, 0), header->mapToGlobal(at + QPoint(x, 0)),
+                              Qt::LeftButton, Qt::MouseButtons(buttons), Qt::NoModifier);
+            QApplication::sendEvent(header, &event);
+        }
+    };
+    drag(30);
+    EXPECT_EQ(resized, std::vector<int>{0});
+    EXPECT_EQ(grid->column(0)->width(), 3015 + 30 * 15);
+    cancel = true;
+    drag(-20);
+    EXPECT_EQ(resized.size(), 2u);
+    EXPECT_EQ(grid->column(0)->width(), 3015 + 30 * 15) << "cancelled";
 }
 
-TEST_F(DataGridTest, RowsCountFromTheFirstVisibleRow)
-{
-    bind();
-    const int rowPixels = grid->verticalHeader()->defaultSectionSize();
-    const int shown = (grid->viewport()->height() + rowPixels - 1) / rowPixels;
-    EXPECT_EQ(grid->visibleRows(), shown) << "a partly shown row counts";
-
-    grid->scrollBy(0, 5);
-    EXPECT_EQ(grid->firstVisibleRow(), 5);
-    EXPECT_EQ(grid->rowTop(0), grid->viewport()->geometry().top() * 15.0);
-    grid->setCurrentRow(2);
-    EXPECT_EQ(rs.currentRow(), 7);
-    EXPECT_EQ(grid->currentRow(), 2);
-    grid->setCurrentColumn(1);
-    grid->setCurrentRow(3);
-    EXPECT_EQ(grid->currentColumn(), 1) << "the column stays";
-
-    grid->scrollBy(0, -100);
-    EXPECT_EQ(grid->firstVisibleRow(), 0);
-    EXPECT_EQ(grid->currentRow(), 8);
-    grid->scrollBy(0, 1000);
-    EXPECT_EQ(grid->firstVisibleRow() + grid->visibleRows(), kRows) << "clamped at the end";
-}
-
+// The grid's current row counts from the first visible row.
 TEST_F(DataGridTest, CursorAndCurrentRowFollowEachOther)
 {
-    bind();
     Moves moves; // (previous bookmark, previous column)
     QObject::connect(grid.get(), &DataGrid::rowColChanged, &scope,
                      [&](int lastRow, int lastCol) { moves.emplace_back(lastRow, lastCol); });
@@ -211,13 +205,26 @@ TEST_F(DataGridTest, CursorAndCurrentRowFollowEachOther)
     EXPECT_EQ(grid->currentRow(), -1);
     rs.setCurrentRow(1);
     EXPECT_EQ(grid->currentIndex(), cell(1, 1)) << "the column is kept";
-    EXPECT_EQ(moves, (Moves{{0, -1}, {4, 0}, {7, 1}, {8, 1}, {0, -1}}));
+
+    grid->scrollBy(0, 5);
+    EXPECT_EQ(grid->firstVisibleRow(), 5);
+    EXPECT_EQ(grid->rowTop(0), grid->viewport()->geometry().top() * 15.0);
+    grid->setCurrentRow(2);
+    EXPECT_EQ(rs.currentRow(), 7);
+    EXPECT_EQ(grid->currentRow(), 2);
+    grid->setCurrentColumn(2);
+    EXPECT_EQ(grid->currentIndex(), cell(7, 2));
+    EXPECT_EQ(moves, (Moves{{0, -1}, {4, 0}, {7, 1}, {8, 1}, {0, -1}, {2, 1}, {8, 1}}));
+
+    const int rowPixels = grid->verticalHeader()->defaultSectionSize();
+    EXPECT_EQ(grid->visibleRows(), (grid->viewport()->height() + rowPixels - 1) / rowPixels)
+        << "a partly shown row counts";
+    grid->scrollBy(0, 1000);
+    EXPECT_EQ(grid->firstVisibleRow() + grid->visibleRows(), kRows) << "also the last";
 }
 
 TEST_F(DataGridTest, TypedTextArrivesAsOneFieldChangeOnItsRow)
 {
-    bind();
-    recordChanges();
     int keyDowns = 0;
     QObject::connect(grid.get(), &DataGrid::keyDown, &scope, [&](int &, int) { ++keyDowns; });
     const struct
@@ -234,15 +241,13 @@ TEST_F(DataGridTest, TypedTextArrivesAsOneFieldChangeOnItsRow)
         ASSERT_NE(editor(), nullptr);
         EXPECT_EQ(grid->editSelectionLength(), 4) << "the whole text is selected";
         grid->setEditSelection(1, 2);
-        EXPECT_EQ(grid->editSelectionStart(), 1);
 
         QTest::keyClicks(editor(), QStringLiteral("XY"));
         EXPECT_TRUE(changes.empty()) << "nothing is written while typing";
         QTest::keyClick(editor(), c.commitKey);
         const QString typed = QStringLiteral("rXY%1").arg(c.row);
-        ASSERT_EQ(changes.size(), 1u);
-        EXPECT_EQ(changes[0].field + changes[0].value, QStringLiteral("Name") + typed);
-        EXPECT_EQ(changes[0].rowDuringHandler, c.row);
+        EXPECT_EQ(changes,
+                  Log{QStringLiteral("Name=%1 on %2").arg(typed).arg(c.row).toStdString()});
         EXPECT_EQ(keyDowns, 3) << "every key reported once";
         EXPECT_FALSE(grid->isEditActive());
         EXPECT_EQ(grid->currentIndex().row(), c.rowAfter);
@@ -256,18 +261,17 @@ TEST_F(DataGridTest, TypedTextArrivesAsOneFieldChangeOnItsRow)
     grid->setEditActive(true);
     EXPECT_FALSE(grid->isEditActive());
     QTest::keyClick(grid.get(), Qt::Key_R);
-    click(2, 0, true);
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, centreOf(2, 0));
     EXPECT_EQ(editor(), nullptr);
     EXPECT_EQ(grid->currentIndex(), cell(2, 0)) << "typing does not search the rows";
     grid->column(0)->setText(QStringLiteral("set"));
-    ASSERT_EQ(changes.size(), 1u);
+    EXPECT_EQ(changes, Log{"Name=set on 2"});
     EXPECT_EQ(textAt(2, 0), QStringLiteral("set"));
 }
 
 // Each row runs on from the cell the previous one left; a swallowed key does nothing more.
 TEST_F(DataGridTest, KeyDownGivesKeyCodesBeforeTheGridActsAndCanSwallowThem)
 {
-    bind();
     rs.setCurrentRow(4);
     const struct
     {
@@ -308,7 +312,6 @@ TEST_F(DataGridTest, KeyDownGivesKeyCodesBeforeTheGridActsAndCanSwallowThem)
 
 TEST_F(DataGridTest, ButtonOfTheCurrentCellRaisesButtonClicked)
 {
-    bind();
     std::vector<int> buttons;
     int clicks = 0;
     QObject::connect(grid.get(), &DataGrid::buttonClicked, &scope,
@@ -323,23 +326,20 @@ TEST_F(DataGridTest, ButtonOfTheCurrentCellRaisesButtonClicked)
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
     };
     clickAt(1, true);
-    EXPECT_EQ(buttons, std::vector<int>{1});
-    EXPECT_EQ(clicks, 0);
     EXPECT_EQ(editor(), nullptr);
-    clickAt(1, false);
-    EXPECT_EQ(clicks, 1) << "the text part of the cell is a plain click";
-    clickAt(3, true);
-    EXPECT_EQ(buttons.size(), 1u) << "no button outside the current cell";
+    clickAt(1, false); // the text part of the cell
+    clickAt(3, true);  // not the current cell
+    EXPECT_EQ(buttons, std::vector<int>{1});
+    EXPECT_EQ(clicks, 2);
     EXPECT_EQ(rs.currentRow(), 3);
 }
 
 TEST_F(DataGridTest, HeadersSelectColumnsAndRowsAsBookmarks)
 {
-    bind();
-    int changes = 0;
+    int reported = 0;
     bool cancel = false;
     QObject::connect(grid.get(), &DataGrid::selectionRangeChanged, &scope, [&](bool &c) {
-        ++changes;
+        ++reported;
         c = cancel;
     });
     // 3 pixels into the section: the row buttons have no resize grip at their edges.
@@ -356,7 +356,7 @@ TEST_F(DataGridTest, HeadersSelectColumnsAndRowsAsBookmarks)
     EXPECT_TRUE(grid->selectedBookmarks().isEmpty());
     click(2, 0); // a click in the cells drops the selection
     EXPECT_EQ(grid->selStartCol(), -1);
-    EXPECT_EQ(changes, 2);
+    EXPECT_EQ(reported, 2);
 
     clickHeader(rows, 2);
     EXPECT_EQ(rs.currentRow(), 2) << "the selected row becomes current";
@@ -368,51 +368,15 @@ TEST_F(DataGridTest, HeadersSelectColumnsAndRowsAsBookmarks)
     grid->clearSelCols();
     EXPECT_EQ(grid->selStartCol(), -1);
     EXPECT_EQ(grid->selectedBookmarks(), QList<RecordSet::Bookmark>{4});
-    EXPECT_EQ(changes, 4) << "the grid's own selection changes are not reported";
+    EXPECT_EQ(reported, 4) << "the grid's own selection changes are not reported";
 
     cancel = true;
     clickHeader(rows, 8);
-    EXPECT_EQ(changes, 5);
+    EXPECT_EQ(reported, 5);
     EXPECT_EQ(grid->selectedBookmarks(), QList<RecordSet::Bookmark>{4});
     EXPECT_FALSE(grid->selectionModel()->isRowSelected(8));
     grid->clearSelectedBookmarks();
     EXPECT_FALSE(grid->selectionModel()->hasSelection());
-}
-
-TEST_F(DataGridTest, OnlyTheUsersColumnResizesAreReported)
-{
-    bind();
-    std::vector<int> resized;
-    bool cancel = false;
-    QObject::connect(grid.get(), &DataGrid::columnResizedByUser, &scope, [&](int column, bool &c) {
-        resized.push_back(column);
-        c = cancel;
-    });
-    grid->column(0)->setWidth(1500);
-    grid->column(1)->setVisible(false);
-    grid->column(1)->setVisible(true);
-    grid->addColumn(QStringLiteral("Flag"));
-    EXPECT_TRUE(resized.empty());
-
-    // A drag of the handle between columns 0 and 1, by dx pixels.
-    QWidget *header = grid->horizontalHeader()->viewport();
-    const auto drag = [&](int dx) {
-        const QPoint at(grid->horizontalHeader()->sectionViewportPosition(1) - 1, 5);
-        for (auto [type, x, buttons] : {std::tuple{QEvent::MouseButtonPress, 0, 1},
-                                        {QEvent::MouseMove, dx, 1},
-                                        {QEvent::MouseButtonRelease, dx, 0}}) {
-            QMouseEvent event(type, at + QPoint(x, 0), header->mapToGlobal(at + QPoint(x, 0)),
-                              Qt::LeftButton, Qt::MouseButtons(buttons), Qt::NoModifier);
-            QApplication::sendEvent(header, &event);
-        }
-    };
-    drag(30);
-    EXPECT_EQ(resized, std::vector<int>{0});
-    EXPECT_EQ(grid->column(0)->width(), 1500 + 30 * 15);
-    cancel = true;
-    drag(-20);
-    EXPECT_EQ(resized.size(), 2u);
-    EXPECT_EQ(grid->column(0)->width(), 1500 + 30 * 15) << "cancelled";
 }
 
 // Regression: the control opens the editor again on every move of the current cell, from
@@ -420,8 +384,6 @@ TEST_F(DataGridTest, OnlyTheUsersColumnResizesAreReported)
 // wrong row.
 TEST_F(DataGridTest, EditorReopenedOnEveryMoveWritesOnlyTheEditedRow)
 {
-    bind();
-    recordChanges();
     QObject::connect(grid.get(), &DataGrid::rowColChanged, &scope, [this] {
         grid->setEditActive(true);
         grid->setEditSelection(0, grid->column(grid->currentColumn())->text().size());
@@ -439,10 +401,7 @@ TEST_F(DataGridTest, EditorReopenedOnEveryMoveWritesOnlyTheEditedRow)
     QTest::keyClicks(editor(), QStringLiteral("B"));
     rs.setCurrentRow(8); // the typed text still goes to row 7; the cursor stays where it was put
 
-    ASSERT_EQ(changes.size(), 2u);
-    EXPECT_EQ(changes[0].value + changes[1].value, QStringLiteral("AB"));
-    EXPECT_EQ(changes[0].rowDuringHandler, 1);
-    EXPECT_EQ(changes[1].rowDuringHandler, 7);
+    EXPECT_EQ(changes, (Log{"Name=A on 1", "Name=B on 7"}));
     EXPECT_EQ(rs.currentRow(), 8);
     EXPECT_EQ(grid->currentIndex().row(), 8);
 }

@@ -1,5 +1,5 @@
-// The services' process-wide defaults: each facility is replaced on its own, and the built-in
-// ones that answer without a window behave as documented.
+// The services' process-wide defaults as a host replaces them, and the built-ins that answer
+// without a window.
 
 #include "core/Error.h"
 #include "tests/support/RecordingServices.h"
@@ -9,77 +9,47 @@
 namespace {
 
 using namespace tabulon;
+using platform::FileSystemService;
+using platform::MessageBoxService;
 
-template <class S, class F> struct Facility
+// A control given no service of its own uses the process-wide one; each facility is replaced
+// on its own, and null gives the built-in back.
+TEST(ProcessDefaults, InstalledOnesServeControlsWithoutTheirOwnUntilRemoved)
 {
-    using Service = S;
-    using Fake = F;
-};
+    MessageBoxService &builtInBox = MessageBoxService::instance();
+    FileSystemService &builtInFiles = FileSystemService::instance();
+    test::RecordingMessageBox hostBox, controlBox;
+    test::RecordingFileSystem hostFiles;
 
-template <class T> struct ProcessDefault : ::testing::Test
-{
-};
-using Facilities =
-    ::testing::Types<Facility<platform::MessageBoxService, test::RecordingMessageBox>,
-                     Facility<platform::FileDialogService, test::RecordingFileDialog>,
-                     Facility<platform::FolderDialogService, test::RecordingFolderDialog>,
-                     Facility<platform::ModalDialogService, test::RecordingModalDialog>,
-                     Facility<platform::LocalisationService, test::RecordingLocalisation>,
-                     Facility<platform::ComponentService, test::RecordingComponents>,
-                     Facility<platform::FileSystemService, test::RecordingFileSystem>>;
-TYPED_TEST_SUITE(ProcessDefault, Facilities);
+    EXPECT_EQ(MessageBoxService::setInstance(&hostBox), nullptr);
+    EXPECT_EQ(&FileSystemService::instance(), &builtInFiles);
+    EXPECT_EQ(FileSystemService::setInstance(&hostFiles), nullptr);
+    platform::Services services;
+    services.messageBox = &controlBox;
+    EXPECT_EQ(&platform::orDefault(services.messageBox), &controlBox);
+    EXPECT_EQ(&platform::orDefault(services.fileSystem), &hostFiles);
 
-TYPED_TEST(ProcessDefault, InstallingReplacesOnlyThatFacilityAndNullRestoresTheBuiltIn)
-{
-    using Service = typename TypeParam::Service;
-    Service &builtIn = Service::instance();
-    platform::MessageBoxService &messageBox = platform::MessageBoxService::instance();
-    platform::FileSystemService &fileSystem = platform::FileSystemService::instance();
-    typename TypeParam::Fake first, second;
-
-    EXPECT_EQ(Service::setInstance(&first), nullptr);
-    EXPECT_EQ(&Service::instance(), &first);
-    EXPECT_EQ(Service::setInstance(&second), &first);
-    EXPECT_EQ(&platform::orDefault<Service>(nullptr), &second);
-    EXPECT_EQ(&platform::orDefault<Service>(&first), &first);
-    // The others keep theirs (each facility is checked against two of them).
-    if constexpr (!std::is_same_v<Service, platform::MessageBoxService>) {
-        EXPECT_EQ(&platform::MessageBoxService::instance(), &messageBox);
-    }
-    if constexpr (!std::is_same_v<Service, platform::FileSystemService>) {
-        EXPECT_EQ(&platform::FileSystemService::instance(), &fileSystem);
-    }
-
-    EXPECT_EQ(Service::setInstance(nullptr), &second);
-    EXPECT_EQ(&Service::instance(), &builtIn);
+    EXPECT_EQ(MessageBoxService::setInstance(nullptr), &hostBox);
+    EXPECT_EQ(FileSystemService::setInstance(nullptr), &hostFiles);
+    EXPECT_EQ(&MessageBoxService::instance(), &builtInBox);
+    EXPECT_EQ(&FileSystemService::instance(), &builtInFiles);
 }
 
 TEST(BuiltInServices, FileSystemGivesTheFolderPartOfAPath)
 {
-    const std::unique_ptr<platform::FileSystem> fs =
-        platform::FileSystemService::instance().createFileSystem();
+    const auto fs = FileSystemService::instance().createFileSystem();
     const struct
     {
         const char *path, *parent;
     } cases[] = {
-        {"/data/plant/file.txt", "/data/plant"},
-        {"relative/file.txt", "relative"},
-        {"file.txt", ""},
-        {"", ""},
-        {"./file.txt", "."},
-        {"/file.txt", "/"},
+        // clang-format off
+        {"/data/plant/file.txt", "/data/plant"}, {"relative/file.txt", "relative"},
+        {"file.txt", ""}, {"", ""}, {"./file.txt", "."}, {"/file.txt", "/"},
+        // clang-format on
     };
     for (const auto &c : cases)
         EXPECT_EQ(fs->parentFolderName(QString::fromLatin1(c.path)), QString::fromLatin1(c.parent))
             << c.path;
-}
-
-TEST(BuiltInServices, LocalisationLeavesTextsAsTheyAreAndHasNoStrings)
-{
-    platform::LocalisationService &l10n = platform::LocalisationService::instance();
-    EXPECT_EQ(l10n.translate(QStringLiteral("frmExpressionBuilder"), QStringLiteral("&Test")),
-              QStringLiteral("&Test"));
-    EXPECT_EQ(l10n.string(30072), std::nullopt);
 }
 
 TEST(BuiltInServices, ComponentsKnowsNoComponent)
