@@ -11,6 +11,7 @@
 #include <QJsonValue>
 #include <QStringList>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
