@@ -38,13 +38,9 @@ TEST_F(Control, PropertiesHaveDesignDefaultsRoundTripThroughTheBagAndNotifyEachK
 
     // Set through the property system, stored, and restored by a new instance one by one.
     const std::pair<const char *, QVariant> values[] = {
-        {"PropertyCaption", "Property"},
-        {"ValueCaption", "Value"},
-        {"RowHeight", 360.0f},
-        {"BackColor", QColor(0x10, 0x20, 0x30)},
-        {"ForeColor", QColor(0xF0, 0xE0, 0xD0)},
-        {"RecordSelectors", !control.RecordSelectors()},
-        {"ShowUnits", true},
+        {"PropertyCaption", "Property"}, {"ValueCaption", "Value"}, {"RowHeight", 360.0f},
+        {"BackColor", QColor(0x10, 0x20, 0x30)}, {"ForeColor", QColor(0xF0, 0xE0, 0xD0)},
+        {"RecordSelectors", !control.RecordSelectors()}, {"ShowUnits", true},
         {"DisplayOrder", QVariant::fromValue(ctlAttributes::eGDOInsertion)}};
     for (const auto &[name, value] : values)
         control.setProperty(name, value);
