@@ -9,8 +9,6 @@
 #include "tests/support/RecordingServices.h"
 #include "tests/support/ScopedLocale.h"
 
-#include <QStringList>
-
 #include <gtest/gtest.h>
 
 namespace tabulon::test {
@@ -33,9 +31,8 @@ struct ControlFixture : ::testing::Test
     QStringList column(const QString &field) const
     {
         QStringList out;
-        const platform::RecordSet &rs = *d->m_rs;
-        for (int r = 0; r < rs.recordCount(); ++r)
-            out << rs.valueAt(r, rs.fieldIndex(field)).toText();
+        for (int r = 0; r < d->m_rs->recordCount(); ++r)
+            out << d->m_rs->valueAt(r, d->m_rs->fieldIndex(field)).toText();
         return out;
     }
 };

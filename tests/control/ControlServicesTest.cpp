@@ -1,6 +1,4 @@
-// Which services a control uses: those it was given, and for every facility it was not given
-// the process-wide default in force when it needs one. A control whose creation failed shows
-// why and still works.
+// A control uses the services it was given, else the process-wide default in force at the time.
 
 #include "tessel/Collection.h"
 #include "tests/control/ControlFixture.h"
@@ -55,11 +53,11 @@ TEST(ControlServices, EachFacilityIsReplacedOnItsOwn)
         ctlAttributes control(nullptr, c.services);
         for (const auto &[fake, told] :
              {std::pair{&processBox, c.processBoxTold}, std::pair{&ownBox, c.ownBoxTold}}) {
-            ASSERT_EQ(fake->messages.size(), told ? 1u : 0u);
-            if (told) {
-                EXPECT_EQ(fake->messages[0].text, kInitFailure);
-                EXPECT_EQ(fake->messages[0].title, QStringLiteral("CorvinAttributesEditor"));
-            }
+            QStringList said;
+            for (const auto &m : fake->messages)
+                said << m.title + u'|' + m.text;
+            EXPECT_EQ(said,
+                      told ? QStringList{"CorvinAttributesEditor|" + kInitFailure} : QStringList());
         }
         EXPECT_EQ(ownFs.created, c.ownFsUsed ? 1 : 0);
         // A failed creation leaves a control that works.
@@ -76,8 +74,6 @@ TEST(ControlServices, AFakeGivenToOneControlLeavesAnotherAlone)
     const ScopedDefault<platform::MessageBoxService> box(laterDefault);
 
     typeInvalid(own);
-    EXPECT_EQ(ownBox.messages.size(), 1u);
-    EXPECT_TRUE(laterDefault.messages.empty());
     typeInvalid(other);
     EXPECT_EQ(ownBox.messages.size(), 1u);
     EXPECT_EQ(laterDefault.messages.size(), 1u);

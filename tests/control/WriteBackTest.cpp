@@ -1,5 +1,4 @@
-// Edits of the value cell: what reaches the attribute, the messages, the AttributeChange event,
-// the redisplayed cells, and edits that fail or during which the host changes the source.
+// Edits of the value cell: what reaches the attribute, the messages, the event, the redisplay.
 
 #include "tests/control/ControlFixture.h"
 
@@ -22,8 +21,7 @@ const QString kTitle = QStringLiteral("CorvinAttributesEditor");
 
 enum class Row { Length, Count, Note, Flag, Colour };
 
-// One attribute of each kind of row: a real shown in millimetres, an integer, a text, a
-// boolean and an enumeration.
+// One attribute of each kind of row; the real is shown in millimetres.
 std::shared_ptr<FakeAttribute> makeAttribute(Row row)
 {
     static const struct
@@ -67,13 +65,13 @@ struct WriteBack : test::ControlFixture
     // Writes `text` into the value cell of the first row, as the grid's editor does.
     void type(const Variant &text)
     {
-        d->m_rs.get()->moveFirst();
-        d->m_rs.get()->setValue(fieldName(fValue), text);
+        d->m_rs->moveFirst();
+        d->m_rs->setValue(fieldName(fValue), text);
     }
     // Types `text` into the value cell of grid row `row` and presses Enter.
     void typeIntoGrid(int row, const QString &text)
     {
-        // The editor of an earlier edit may still await deletion; it must not be found below.
+        // The editor of an earlier edit may still await deletion.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         grid->setFocus();
         grid->setCurrentColumn(1);
@@ -85,7 +83,7 @@ struct WriteBack : test::ControlFixture
         QTest::keyClicks(editor, text);
         QTest::keyClick(editor, Qt::Key_Return);
     }
-    // The names the AttributeChange events carried.
+    // The names the AttributeChange events carried, and the messages shown as "title|text".
     QStringList changed() const
     {
         QStringList names;
@@ -93,14 +91,19 @@ struct WriteBack : test::ControlFixture
             names << args.at(0).toString();
         return names;
     }
+    QStringList said() const
+    {
+        QStringList out;
+        for (const auto &m : services.messageBox.messages)
+            out << m.title + u'|' + m.text;
+        return out;
+    }
     QSignalSpy changes{&control, &ctlAttributes::AttributeChange};
 };
 
 } // namespace
 
-// Each entry is made twice: typed into the real grid, and written to the field as the grid's
-// editor does. Checked: what the attribute holds, the unit it was written in, the message, the
-// event, the redisplayed cell, and that nothing unfit ever reached the attribute.
+// Each entry is typed into the real grid and also written to the field as the grid's editor does.
 TEST_F(WriteBack, TypedValues)
 {
     const QLocale en = test::enUS, de = test::deDE;
@@ -138,8 +141,7 @@ TEST_F(WriteBack, TypedValues)
         {"303 characters", en, Row::Note, longText, true, longText, -1, "", true, longText},
         {"303 characters refused", en, Row::Note, longText, false, "n", -1,
          rejected.arg(longText, "Remark"), true, "n"},
-        // A boolean is stored as received; one that does not convert is stored as false by the
-        // nested notification that writing false into the cell starts.
+        // A boolean that does not convert is stored as false by the nested notification.
         {"boolean", en, Row::Flag, "True", true, "True", -1, "", true, "True"},
         {"not a boolean", en, Row::Flag, "maybe", true, false, -1,
          "Invalid boolean value ( maybe )\r\nTested FALSE assumed", true, "False"},
@@ -160,34 +162,27 @@ TEST_F(WriteBack, TypedValues)
                 type(c.typed);
 
             EXPECT_EQ(a.m_value, c.stored);
-            EXPECT_LE(a.unitWrites.size(), 1u);
             EXPECT_EQ(a.unitWrites.empty() ? -1 : a.unitWrites[0].first, c.unit);
-            QStringList said;
-            for (const auto &m : services.messageBox.messages)
-                said << m.title + u'|' + m.text;
-            EXPECT_EQ(said,
+            EXPECT_EQ(said(),
                       c.message.isEmpty() ? QStringList() : QStringList{kTitle + u'|' + c.message});
             EXPECT_EQ(changed(), c.reported ? QStringList{a.m_name} : QStringList());
             EXPECT_EQ(column(fieldName(fValue)), QStringList{c.shown});
             EXPECT_FALSE(d->m_bUpdating);
-            for (const auto *received : {&a.validated, &a.writes})
-                for (const Variant &v : *received)
-                    EXPECT_FALSE(v.isNumber() && !std::isfinite(v.toDouble())) << c.name;
-            // Validation gets the candidate as the row's data type takes it.
+            // Validation gets a finite candidate, as the row's data type takes it.
             const Variant::Type candidate[] = {Variant::Type::Double, Variant::Type::Int,
                                                Variant::Type::String};
-            if (c.row <= Row::Note) {
-                for (const Variant &v : a.validated)
-                    EXPECT_EQ(v.type(), candidate[int(c.row)]) << c.name;
+            for (const Variant &v : a.validated) {
+                EXPECT_FALSE(v.isNumber() && !std::isfinite(v.toDouble()));
+                if (c.row <= Row::Note) {
+                    EXPECT_EQ(v.type(), candidate[int(c.row)]);
+                }
             }
         }
     }
 }
 
-// End to end on the real grid: the attribute receives the value in the typed unit, the cell
-// shows it in the display unit, and every expression row shows its attribute's value again
-// while the others are left alone. The refresh moves the table's cursor while the grid's editor
-// is being written; the edited row must stay current and the editor must not be upset.
+// The typed unit reaches the attribute and only expression rows are redisplayed. The refresh moves
+// the table's cursor while the grid's editor is being written: the row must stay current.
 TEST_F(WriteBack, TypingIntoTheGridWritesBackAndRefreshesTheExpressionRows)
 {
     auto plain = source->add("Plain", adtReal, 1.0);
@@ -197,9 +192,7 @@ TEST_F(WriteBack, TypingIntoTheGridWritesBackAndRefreshesTheExpressionRows)
     first->m_expression = last->m_expression = true;
     a->m_answerCode = 0; // the double answers unconverted
     control.setDataSource(source);
-    plain->m_value = 2.0;
-    first->m_value = 42.0;
-    last->m_value = "b";
+    plain->m_value = 2.0, first->m_value = 42.0, last->m_value = "b";
 
     static QStringList warnings;
     warnings.clear();
@@ -214,15 +207,11 @@ TEST_F(WriteBack, TypingIntoTheGridWritesBackAndRefreshesTheExpressionRows)
     EXPECT_EQ(changed(), QStringList{"Len"});
     EXPECT_EQ(grid->currentRow(), 2);
     EXPECT_EQ(column(fieldName(fValue)), QStringList({"1", "42", "3 mm", "b"}));
-    EXPECT_FALSE(d->m_bUpdating);
     EXPECT_TRUE(warnings.isEmpty()) << warnings.join(u'\n').toStdString();
 }
 
-// Whichever operation of the attribute fails during an edit, of whatever kind of row: nothing
-// crashes, the updating flag comes down, the only message is the invalid-value one when
-// validation itself fails, the attribute receives nothing but the typed value, the host hears
-// of the edit exactly when the attribute was written or the refusal shown, and the next edit
-// works.
+// Whichever attribute operation throws: the flag comes down, only a failed validation is reported,
+// the event follows exactly a write or a refusal, and the next edit works.
 TEST_F(WriteBack, AnyFailingAttributeOperationEndsTheEditCleanly)
 {
     const struct
@@ -243,7 +232,7 @@ TEST_F(WriteBack, AnyFailingAttributeOperationEndsTheEditCleanly)
             type(kind.typed);
 
             EXPECT_FALSE(d->m_bUpdating);
-            EXPECT_NO_THROW(d->m_rs.get()->checkConsistency());
+            EXPECT_NO_THROW(d->m_rs->checkConsistency());
             for (const auto &m : services.messageBox.messages)
                 EXPECT_TRUE(Op(op) == Op::Validate && m.text.startsWith(u"Invalid value ( "))
                     << m.text.toStdString();
@@ -251,8 +240,7 @@ TEST_F(WriteBack, AnyFailingAttributeOperationEndsTheEditCleanly)
                 EXPECT_EQ(w, kind.received);
             for (const auto &[units, v] : a->unitWrites)
                 EXPECT_EQ(Variant(v), kind.received);
-            const bool happened = !a->writes.empty() || !a->unitWrites.empty() ||
-                                  !services.messageBox.messages.empty();
+            const bool happened = !a->writes.empty() || !a->unitWrites.empty() || !said().empty();
             EXPECT_EQ(changes.size(), happened ? 1 : 0);
 
             a->throwOn = Op::None;
@@ -264,13 +252,10 @@ TEST_F(WriteBack, AnyFailingAttributeOperationEndsTheEditCleanly)
     loadOnly(makeAttribute(Row::Count));
     source->attributes.clear();
     type("5");
-    EXPECT_EQ(changes.size(), 0);
-    EXPECT_TRUE(services.messageBox.messages.empty());
-    EXPECT_FALSE(d->m_bUpdating);
+    EXPECT_EQ(changes.size() + said().size(), 0);
 }
 
-// A host may load another object, or detach, from its AttributeChange handler or while a
-// message is up. The edit then ends there and the new state stands.
+// A host may load another object, or detach, from its AttributeChange handler or under a message.
 TEST_F(WriteBack, TheHostMayReplaceTheSourceWhileAnEditRuns)
 {
     auto other = std::make_shared<FakeCollection>();
@@ -294,20 +279,14 @@ TEST_F(WriteBack, TheHostMayReplaceTheSourceWhileAnEditRuns)
 
             EXPECT_FALSE(d->m_bUpdating);
             EXPECT_EQ(changes.size(), onMessage ? 0 : 1);
-            if (detach) {
-                EXPECT_EQ(d->m_rs.get(), nullptr);
-            } else {
-                ASSERT_NE(d->m_rs.get(), nullptr);
-                EXPECT_EQ(d->m_rs.get()->recordCount(), 1);
-                d->m_rs.get()->checkConsistency();
-            }
+            EXPECT_EQ(d->m_rs ? column(fieldName(fName)) : QStringList(),
+                      detach ? QStringList() : QStringList{"Other"});
         }
     }
 }
 
-// The host's calls return an empty variant. SetAttributeValue writes a real value back through
-// the edit road; shown without its unit it is a number in the cell, whose text "12,5" under a
-// decimal comma would read back as 12.
+// SetAttributeValue goes through the edit road; without units the cell under a decimal comma
+// holds "12,5", which must not read back as 12.
 TEST_F(WriteBack, HostCalls)
 {
     auto a = loadOnly(makeAttribute(Row::Length));
@@ -316,10 +295,8 @@ TEST_F(WriteBack, HostCalls)
     EXPECT_TRUE(control.SetAttributeDisplayUnits("Nope", "m").isEmpty());
     EXPECT_TRUE(control.SetAttributeValue("Nope", 3.0).isEmpty());
     EXPECT_TRUE(control.SetAttributeValue("Len", 250.0).isEmpty());
-    EXPECT_EQ(a->m_value, Variant(250.0));
     // Its write of the raw value is handled as an edit too: the text goes to the attribute.
     EXPECT_EQ(a->writes, (std::vector<Variant>{250.0, "250"}));
-    EXPECT_FALSE(d->m_bUpdating);
 
     control.setShowUnits(false);
     for (const QLocale &locale : {test::enUS, test::deDE}) {
