@@ -9,22 +9,22 @@ int keyCodeOf(int qtKey)
     switch (qtKey) {
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
-        return 9;
+        return kKeyTab;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        return 13;
+        return kKeyEnter;
     case Qt::Key_Escape:
-        return 27;
+        return kKeyEscape;
     case Qt::Key_Left:
-        return 37;
+        return kKeyLeft;
     case Qt::Key_Up:
-        return 38;
+        return kKeyUp;
     case Qt::Key_Right:
-        return 39;
+        return kKeyRight;
     case Qt::Key_Down:
-        return 40;
+        return kKeyDown;
     case Qt::Key_Delete:
-        return 46;
+        return kKeyDelete;
     default:
         break;
     }

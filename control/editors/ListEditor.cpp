@@ -2,6 +2,7 @@
 
 #include "control/ListPlacement.h"
 #include "platform/DataGrid.h"
+#include "platform/KeyCode.h"
 #include "platform/ListBox.h"
 
 #include <QObject>
@@ -81,10 +82,9 @@ void ListEditor::open(EditorRow row, const Attribute &attribute,
 
 void ListEditor::keyDown(int &keyCode)
 {
-    constexpr int up = 38, down = 40, enter = 13;
-    m_bListArrowKey = keyCode == up || keyCode == down;
+    m_bListArrowKey = keyCode == platform::kKeyUp || keyCode == platform::kKeyDown;
     // Back to the grid: the list loses the focus, which chooses the selected item.
-    if (keyCode == enter) m_grid.setFocus();
+    if (keyCode == platform::kKeyEnter) m_grid.setFocus();
 }
 
 void ListEditor::clicked()

@@ -60,8 +60,10 @@ TEST(ControlServices, EachFacilityIsReplacedOnItsOwn)
                       told ? QStringList{"CorvinAttributesEditor|" + kInitFailure} : QStringList());
         }
         EXPECT_EQ(ownFs.created, c.ownFsUsed ? 1 : 0);
-        // A failed creation leaves a control that works.
+        // A failed creation leaves a control that works: a refused value is still reported.
+        const std::size_t before = processBox.messages.size() + ownBox.messages.size();
         typeInvalid(control);
+        EXPECT_EQ(processBox.messages.size() + ownBox.messages.size(), before + 1);
     }
 }
 
