@@ -128,6 +128,7 @@ QTreeWidgetItem *addNode(QTreeWidget &tree, QTreeWidgetItem *parent, const QStri
 {
     auto *node = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(&tree);
     node->setText(0, text);
+    node->setToolTip(0, text); // the whole description where the tree is too narrow for it
     node->setData(0, kKeyRole, key);
     return node;
 }

@@ -65,7 +65,6 @@ void frmExpressionBuilderPrivate::CreateControls()
     datAttributes = new platform::DataGrid(q);
     datAttributes->setObjectName(QStringLiteral("datAttributes"));
     datAttributes->setRecordSelectors(false);
-    datAttributes->horizontalHeader()->setStretchLastSection(true);
     tvwFunctions = new QTreeWidget(q);
     tvwFunctions->setObjectName(QStringLiteral("tvwFunctions"));
     tvwFunctions->setHeaderHidden(true);
@@ -88,6 +87,10 @@ void frmExpressionBuilderPrivate::CreateControls()
     lblFunctions = labelFor(tvwFunctions, q);
     lblExpression = labelFor(txtExpression, q);
     lblResult = labelFor(txtResult, q);
+
+    // Small enough for any screen, large enough to show a few rows of each list.
+    datAttributes->setMinimumSize(200, 100);
+    tvwFunctions->setMinimumSize(160, 100);
 
     // Attributes and functions side by side, sharing the width as the user drags; the
     // expression and the result below them, full width; the buttons at the bottom right.
@@ -113,7 +116,7 @@ void frmExpressionBuilderPrivate::CreateControls()
     layout->addWidget(lblResult);
     layout->addWidget(txtResult);
     layout->addLayout(buttons);
-    q->resize(720, 480);
+    q->resize(820, 500);
 
     QObject::connect(datAttributes, &QAbstractItemView::doubleClicked, q,
                      [this](const QModelIndex &cell) {
@@ -289,10 +292,17 @@ void frmExpressionBuilder::setAtts(std::shared_ptr<AttributeCollection> Atts)
 
     // Shows the new list, with the rows read so far when the collection fails.
     auto bind = [this](std::unique_ptr<RecordSet> table) {
-        d->datAttributes->setDataSource(table.get());
-        for (const QString &field : {kDisplayName, kName})
-            if (platform::DataGridColumn *column = d->datAttributes->columnByField(field))
+        platform::DataGrid &grid = *d->datAttributes;
+        grid.setDataSource(table.get());
+        // Names fit their texts, the value takes the rest of the width.
+        for (const QString &field : {kDisplayName, kName}) {
+            if (platform::DataGridColumn *column = grid.columnByField(field)) {
                 column->setLocked(true);
+                grid.resizeColumnToContents(column->index());
+            }
+        }
+        if (platform::DataGridColumn *value = grid.columnByField(kValue))
+            grid.horizontalHeader()->setSectionResizeMode(value->index(), QHeaderView::Stretch);
         std::unique_ptr<RecordSet> old = std::exchange(d->mRS, std::move(table));
         if (d->mNotifying > 0)
             d->mRetired.push_back(std::move(old));
