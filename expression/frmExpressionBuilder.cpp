@@ -53,12 +53,6 @@ QWidget *labelled(QLabel *label, QWidget *field, QWidget *parent)
 
 } // namespace
 
-frmExpressionBuilderPrivate::frmExpressionBuilderPrivate(frmExpressionBuilder *q,
-                                                         const platform::Services &services)
-    : q(q), m_services(services)
-{
-}
-
 void frmExpressionBuilderPrivate::CreateControls()
 {
     q->setObjectName(kContext);
@@ -130,9 +124,8 @@ void frmExpressionBuilderPrivate::CreateControls()
     QObject::connect(cmdCancel, &QPushButton::clicked, q, [this] { cmdCancel_Click(); });
 }
 
-void frmExpressionBuilderPrivate::Localise()
+void frmExpressionBuilderPrivate::Localise(platform::LocalisationService &localisation)
 {
-    platform::LocalisationService &localisation = platform::orDefault(m_services.localisation);
     auto translate = [&](const QString &text) {
         try {
             return localisation.translate(kContext, text);
@@ -247,10 +240,10 @@ void frmExpressionBuilderPrivate::mRS_FieldChangeComplete(
 }
 
 frmExpressionBuilder::frmExpressionBuilder(QWidget *parent, const platform::Services &services)
-    : QDialog(parent), d(std::make_unique<frmExpressionBuilderPrivate>(this, services))
+    : QDialog(parent), d(std::make_unique<frmExpressionBuilderPrivate>(this))
 {
     d->CreateControls();
-    d->Localise();
+    d->Localise(platform::orDefault(services.localisation));
     d->Form_Load();
     setIndex(QString());
 }

@@ -25,13 +25,15 @@ class TABULON_EXPORT frmExpressionBuilder : public QDialog
 {
     Q_OBJECT
 public:
-    // services: the facilities the dialog uses (its texts go through the localisation service
-    // when it is created); not owned, null members stand for the process-wide defaults.
+    // services: of the outside facilities the dialog uses the localisation service alone, to
+    // translate its texts while it is created; it keeps none of them. A null member stands for
+    // its facility's process-wide default.
     explicit frmExpressionBuilder(QWidget *parent = nullptr,
                                   const platform::Services &services = {});
     ~frmExpressionBuilder() override;
 
-    // The shared instance, created with `services` on first use and kept, hidden, between uses.
+    // The shared instance, created with `services` on first use (later calls' services go
+    // unused) and kept, hidden, between uses.
     static frmExpressionBuilder &instance(const platform::Services &services = {});
 
     // The attributes of the object being edited; kept, not copied. Setting rebuilds the

@@ -6,7 +6,6 @@
 #include "core/AttributeSource.h"
 #include "expression/frmExpressionBuilder.h"
 #include "platform/RecordSet.h"
-#include "platform/Services.h"
 
 #include <QString>
 
@@ -23,12 +22,13 @@ namespace tabulon {
 
 namespace platform {
 class DataGrid;
-}
+class LocalisationService;
+} // namespace platform
 
 class TABULON_AUTOTEST_EXPORT frmExpressionBuilderPrivate
 {
 public:
-    frmExpressionBuilderPrivate(frmExpressionBuilder *q, const platform::Services &services);
+    explicit frmExpressionBuilderPrivate(frmExpressionBuilder *q) : q(q) {}
     static frmExpressionBuilderPrivate *get(frmExpressionBuilder *dialog)
     {
         return dialog->d.get();
@@ -37,7 +37,7 @@ public:
     // Creates the controls and lays them out.
     void CreateControls();
     // Puts each of the dialog's texts through the localisation service.
-    void Localise();
+    void Localise(platform::LocalisationService &localisation);
     // Load: the function tree from the catalogue, the result box disabled.
     void Form_Load();
     void LoadFunctions();
@@ -60,7 +60,6 @@ public:
     int SelStart() const;
 
     frmExpressionBuilder *const q;
-    const platform::Services m_services;
 
     platform::DataGrid *datAttributes = nullptr;
     QTreeWidget *tvwFunctions = nullptr;
