@@ -54,9 +54,8 @@ TEST(FunctionCatalogueTest, TextHasTheCatalogueLayout)
         EXPECT_FALSE(text.contains(QLatin1String(absent))) << absent;
     // Indented with tabs, blank lines between the categories.
     EXPECT_FALSE(text.mid(1).contains(QRegularExpression(QStringLiteral("\n +<"))));
-    EXPECT_EQ(text.count(QRegularExpression(
-                  QStringLiteral("</Category>\r\n(\t*\r\n)+\t<Category"))),
-              5);
+    EXPECT_EQ(
+        text.count(QRegularExpression(QStringLiteral("</Category>\r\n(\t*\r\n)+\t<Category"))), 5);
 }
 
 TEST(FunctionCatalogueTest, LoadsSixCategoriesOfFunctionsWithTheirDescriptions)
@@ -68,8 +67,8 @@ TEST(FunctionCatalogueTest, LoadsSixCategoriesOfFunctionsWithTheirDescriptions)
     {
         const char *name;
         int functions;
-    } categories[] = {{"Date Functions", 21},   {"Conversion Functions", 13},
-                      {"Format Functions", 4},  {"Maths Functions", 12},
+    } categories[] = {{"Date Functions", 21},        {"Conversion Functions", 13},
+                      {"Format Functions", 4},       {"Maths Functions", 12},
                       {"String/Text Functions", 16}, {"Miscellaneous", 12}};
     ASSERT_EQ(tree.topLevelItemCount(), 6);
     std::set<QString> keys;
@@ -94,13 +93,10 @@ TEST(FunctionCatalogueTest, LoadsSixCategoriesOfFunctionsWithTheirDescriptions)
               QStringList({" Int|Int", "  Returns the integer part of a specified number|",
                            " Fix|Fix", "  Returns the integer part of a specified number|"}))
         << "catalogue order, not alphabetical";
-    EXPECT_EQ(descriptions[QStringLiteral("Day")],
-              QStringLiteral("Returns a number  that represents the day of the month (between 1 "
-                             "and 31, inclusive)"));
-    EXPECT_TRUE(descriptions[QStringLiteral("Month")].startsWith(
-        QStringLiteral("Returns a number  that represents the month")));
-    EXPECT_EQ(descriptions[QStringLiteral("VarType")],
-              QStringLiteral("Returns a value that indicates the subtype of a specified variable"));
+    for (const char *name : {"Day", "Month"})
+        EXPECT_TRUE(descriptions[QLatin1String(name)].startsWith(
+            QStringLiteral("Returns a number  that represents the ")))
+            << name;
 }
 
 TEST(FunctionCatalogueTest, ReloadReplacesTheTreeAndTextThatDoesNotParseLeavesIt)
@@ -117,8 +113,10 @@ TEST(FunctionCatalogueTest, ReloadReplacesTheTreeAndTextThatDoesNotParseLeavesIt
     LoadFunctions(tree, functionCatalogue().left(8000));
     EXPECT_EQ(dump(tree), full) << "a failed parse clears nothing";
 
-    // Missing attributes read as empty texts; an unnamed function has no key.
-    LoadFunctions(tree, QStringLiteral("<Functions><Category><Function Description='d'/>"
+    // Missing attributes read as empty texts, an unnamed function has no key; only children
+    // named exactly Category and Function count, in document order.
+    LoadFunctions(tree, QStringLiteral("<Functions><Category><Function Description=\"d\"/>"
+                                       "<function Name='f'/><X><Function Name='x'/></X>"
                                        "<Function Name='F'/></Category><Other/></Functions>"));
     EXPECT_EQ(dump(tree), QStringList({"|", " |", "  d|", " F|F", "  |"}));
 }
