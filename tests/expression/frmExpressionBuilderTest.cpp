@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <tuple>
 
 // Texts in failure messages as text.
 inline void PrintTo(const QString &s, std::ostream *os)
@@ -28,26 +29,28 @@ using namespace tabulon;
 using platform::Variant;
 using test::FakeAttribute;
 using Op = FakeAttribute::Op;
+using Values = std::vector<Variant>;
 
-// An expression attribute that evaluates its text as "=TEXT", or runs `failure` instead.
-class ExpressionAttribute : public FakeAttribute
+// An attribute whose evaluation gives "=" and its value, with hooks run before evaluating and
+// after storing a value.
+struct HookedAttribute : FakeAttribute
 {
-public:
-    ExpressionAttribute(QString name, QString expression) : FakeAttribute(name, adtReal, expression)
-    {
-        m_expression = true;
-    }
+    using FakeAttribute::FakeAttribute;
     Variant evaluatedValue() const override
     {
-        if (failure) failure();
-        FakeAttribute::evaluatedValue();
-        return Variant(u'=' + m_value.toText());
+        if (beforeEvaluating) beforeEvaluating();
+        return Variant(u'=' + FakeAttribute::evaluatedValue().toText());
     }
-    std::function<void()> failure;
+    void setValue(const Variant &v) override
+    {
+        FakeAttribute::setValue(v);
+        if (afterSetting) afterSetting();
+    }
+    std::function<void()> beforeEvaluating, afterSetting;
 };
 
-// The dialog with recording services, over Len1 (position 2), Total (the expression, position
-// 1) and Label (position 0).
+// The dialog with recording services, over Label (position 0), the expression Total
+// (position 1) and Len1 (position 2).
 struct BuilderTest : ::testing::Test
 {
     test::RecordingServices services;
@@ -55,19 +58,18 @@ struct BuilderTest : ::testing::Test
     frmExpressionBuilderPrivate *d = frmExpressionBuilderPrivate::get(&dialog);
     std::shared_ptr<test::FakeCollection> atts = std::make_shared<test::FakeCollection>();
     std::shared_ptr<FakeAttribute> len1 = atts->add(QStringLiteral("Len1"), adtReal, 2.5);
-    std::shared_ptr<ExpressionAttribute> total =
-        add(std::make_shared<ExpressionAttribute>(QStringLiteral("Total"), QStringLiteral("1+1")));
-    std::shared_ptr<FakeAttribute> label = atts->add(QStringLiteral("Label"), adtText, "pump");
+    std::shared_ptr<HookedAttribute> total =
+        std::make_shared<HookedAttribute>(QStringLiteral("Total"), adtReal, "1+1");
+    std::shared_ptr<HookedAttribute> label =
+        std::make_shared<HookedAttribute>(QStringLiteral("Label"), adtText, "pump");
 
     BuilderTest()
     {
-        atts->positions = {2, 1, 0};
+        total->m_expression = true;
         label->m_displayName = QStringLiteral("Label text");
-    }
-    template <class A> std::shared_ptr<A> add(std::shared_ptr<A> a)
-    {
-        atts->add(a);
-        return a;
+        atts->add(total);
+        atts->add(label);
+        atts->positions = {2, 1, 0};
     }
     void open(const QString &index)
     {
@@ -84,15 +86,13 @@ struct BuilderTest : ::testing::Test
         return out;
     }
     // Types `text` into the expression box and puts the caret at `start`, selecting `length`.
-    void compose(const QString &text, int start, int length = 0)
+    static void compose(QLineEdit *box, const QString &text, int start, int length = 0)
     {
-        d->txtExpression->clear();
-        QTest::keyClicks(d->txtExpression, text);
-        QTest::keyClick(d->txtExpression, Qt::Key_Home);
-        for (int i = 0; i < start; ++i)
-            QTest::keyClick(d->txtExpression, Qt::Key_Right);
-        for (int i = 0; i < length; ++i)
-            QTest::keyClick(d->txtExpression, Qt::Key_Right, Qt::ShiftModifier);
+        box->clear();
+        QTest::keyClicks(box, text);
+        QTest::keyClick(box, Qt::Key_Home);
+        for (int i = 0; i < start + length; ++i)
+            QTest::keyClick(box, Qt::Key_Right, i < start ? Qt::NoModifier : Qt::ShiftModifier);
     }
     // A double-click as the window system delivers it: press, release, double-click, release.
     static void doubleClick(QWidget *viewport, QPoint at)
@@ -170,23 +170,18 @@ TEST_F(BuilderTest, AttsListsTheAttributesThatAreNotExpressionsWithoutWritingBac
 
 TEST_F(BuilderTest, IndexEnablesEditingForAnExpressionAttributeOnly)
 {
-    const struct
-    {
-        bool withAtts;
-        const char *index;
-        bool editable;
-        const char *expression;
-    } cases[] = {
+    // With a collection?, Index, editable?, the expression shown.
+    const std::tuple<bool, const char *, bool, const char *> cases[] = {
         {true, "Total", true, "1+1"}, {true, "Len1", false, ""}, {false, "Total", false, ""}};
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.index);
-        dialog.setAtts(c.withAtts ? atts : nullptr);
-        dialog.setIndex(QLatin1String(c.index));
-        EXPECT_EQ(d->cmdOK->isEnabled(), c.editable);
-        EXPECT_EQ(d->cmdTest->isEnabled(), c.editable);
-        EXPECT_EQ(d->txtExpression->isEnabled(), c.editable);
+    for (const auto &[withAtts, index, editable, expression] : cases) {
+        SCOPED_TRACE(index);
+        dialog.setAtts(withAtts ? atts : nullptr);
+        dialog.setIndex(QLatin1String(index));
+        for (QWidget *control :
+             std::initializer_list<QWidget *>{d->cmdOK, d->cmdTest, d->txtExpression})
+            EXPECT_EQ(control->isEnabled(), editable) << qPrintable(control->objectName());
         EXPECT_TRUE(d->cmdCancel->isEnabled());
-        EXPECT_EQ(dialog.Expression(), QLatin1String(c.expression));
+        EXPECT_EQ(dialog.Expression(), QLatin1String(expression));
     }
     dialog.setAtts(atts);
     EXPECT_THROW(dialog.setIndex(QStringLiteral("Nope")), platform::Error);
@@ -196,13 +191,8 @@ TEST_F(BuilderTest, DoubleClicksInsertAtTheCaretIgnoringTheSelection)
 {
     open(QStringLiteral("Total"));
     QTreeWidgetItem *maths = d->tvwFunctions->topLevelItem(3);
-    const struct
-    {
-        const char *text;
-        int start, length;
-        std::function<void()> click;
-        const char *result;
-    } cases[] = {
+    // Text, caret, selection length, the double-click, the text it gives.
+    const std::tuple<const char *, int, int, std::function<void()>, const char *> cases[] = {
         {"a+b", 1, 0, [&] { doubleClickCell(1, 0); }, "a$Len1$+b"},
         {"a+b", 0, 0, [&] { doubleClickCell(1, 2); }, "$Len1$a+b"},
         {"a+b", 3, 0, [&] { doubleClickCell(0, 0); }, "a+b$Label$"},
@@ -212,34 +202,15 @@ TEST_F(BuilderTest, DoubleClicksInsertAtTheCaretIgnoringTheSelection)
         {"x", 1, 0, [&] { doubleClickNode(maths); }, "x"},
         {"x", 1, 0, [&] { doubleClickNode(maths->child(0)->child(0)); }, "x"},
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.result);
+    for (const auto &[text, start, length, click, result] : cases) {
+        SCOPED_TRACE(result);
         d->datAttributes->setEditActive(false);
         d->tvwFunctions->collapseAll();
-        compose(QLatin1String(c.text), c.start, c.length);
-        c.click();
-        EXPECT_EQ(dialog.Expression(), QLatin1String(c.result));
+        compose(d->txtExpression, QLatin1String(text), start, length);
+        click();
+        EXPECT_EQ(dialog.Expression(), QLatin1String(result));
     }
     EXPECT_TRUE(len1->writes.empty());
-}
-
-TEST_F(BuilderTest, TestStoresTheExpressionAndCancelNeitherUndoesItNorKeepsTheText)
-{
-    dialog.setAtts(atts);
-    dialog.setIndex(QStringLiteral("Total"));
-    QString shownAfterTest;
-    services.modalDialog.onShow = [&](QDialog &) {
-        compose(QStringLiteral("$Len1$*2"), 0);
-        QTest::mouseClick(d->cmdTest, Qt::LeftButton);
-        shownAfterTest = d->txtResult->text();
-        QTest::mouseClick(d->cmdCancel, Qt::LeftButton);
-    };
-    EXPECT_EQ(services.modalDialog.exec(dialog), QDialog::Rejected);
-    EXPECT_EQ(shownAfterTest, QStringLiteral("=$Len1$*2"));
-    EXPECT_EQ(total->writes, std::vector<Variant>{Variant("$Len1$*2")});
-    EXPECT_TRUE(dialog.Cancelled());
-    EXPECT_EQ(dialog.Expression(), QString());
-    EXPECT_FALSE(dialog.isVisible());
 }
 
 TEST_F(BuilderTest, AFailingTestLeavesTheResultAndTheExpressionAsTheyWere)
@@ -247,20 +218,16 @@ TEST_F(BuilderTest, AFailingTestLeavesTheResultAndTheExpressionAsTheyWere)
     open(QStringLiteral("Total"));
     QTest::mouseClick(d->cmdTest, Qt::LeftButton);
     ASSERT_EQ(d->txtResult->text(), QStringLiteral("=1+1"));
-    const struct
-    {
-        const char *name;
-        std::function<void()> inject;
-    } cases[] = {
-        {"setting the expression throws", [&] { total->throwOn = Op::SetValue; }},
-        {"evaluation throws", [&] { total->throwOn = Op::EvaluatedValue; }},
-        {"evaluation throws a non-exception", [&] { total->failure = [] { throw 42; }; }},
+    const std::pair<const char *, std::function<void()>> cases[] = {
+        {"storing the expression throws", [&] { total->throwOn = Op::SetValue; }},
+        {"evaluating throws a non-exception",
+         [&] { total->throwOn = Op::None, total->beforeEvaluating = [] { throw 42; }; }},
         {"the attribute went", [&] { atts->attributes.erase(atts->attributes.begin() + 1); }},
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.name);
-        c.inject();
-        compose(QStringLiteral("2+2"), 3);
+    for (const auto &[name, inject] : cases) {
+        SCOPED_TRACE(name);
+        inject();
+        compose(d->txtExpression, QStringLiteral("2+2"), 3);
         QTest::mouseClick(d->cmdTest, Qt::LeftButton);
         EXPECT_EQ(d->txtResult->text(), QStringLiteral("=1+1"));
         EXPECT_EQ(dialog.Expression(), QStringLiteral("2+2"));
@@ -268,58 +235,63 @@ TEST_F(BuilderTest, AFailingTestLeavesTheResultAndTheExpressionAsTheyWere)
     EXPECT_TRUE(services.messageBox.messages.empty());
 }
 
-TEST_F(BuilderTest, OkAcceptsAndTheSharedDialogIsHiddenAndReusedNotDestroyed)
+TEST_F(BuilderTest, TheSharedDialogTestsAcceptsAndCancelsAndIsHiddenNotDestroyed)
 {
     QPointer<frmExpressionBuilder> shared = &frmExpressionBuilder::instance(services);
     EXPECT_EQ(shared, &frmExpressionBuilder::instance());
-    shared->setAtts(atts);
-    shared->setIndex(QStringLiteral("Total"));
     auto *sd = frmExpressionBuilderPrivate::get(shared);
-    services.modalDialog.onShow = [&](QDialog &) {
-        QTest::keyClicks(sd->txtExpression, QStringLiteral("*3"));
-        QTest::mouseClick(sd->cmdTest, Qt::LeftButton);
-        QTest::mouseClick(sd->cmdOK, Qt::LeftButton);
+    auto use = [&](std::function<void()> user) {
+        shared->setAtts(atts);
+        shared->setIndex(QStringLiteral("Total"));
+        services.modalDialog.onShow = [&](QDialog &) { user(); };
+        return services.modalDialog.exec(*shared);
     };
-    EXPECT_EQ(services.modalDialog.exec(*shared), QDialog::Accepted);
-    EXPECT_FALSE(shared->Cancelled());
-    EXPECT_EQ(shared->Expression(), QStringLiteral("1+1*3"));
+
+    // Test stores the expression at once; Cancel neither undoes that nor keeps the text.
+    EXPECT_EQ(use([&] {
+                  compose(sd->txtExpression, QStringLiteral("$Len1$*2"), 0);
+                  QTest::mouseClick(sd->cmdTest, Qt::LeftButton);
+                  EXPECT_EQ(sd->txtResult->text(), QStringLiteral("=$Len1$*2"));
+                  QTest::mouseClick(sd->cmdCancel, Qt::LeftButton);
+              }),
+              QDialog::Rejected);
+    EXPECT_EQ(total->writes, Values{Variant("$Len1$*2")});
+    EXPECT_TRUE(shared->Cancelled());
+    EXPECT_EQ(shared->Expression(), QString());
     ASSERT_FALSE(shared.isNull());
     EXPECT_FALSE(shared->isVisible());
 
-    // The next showing starts cancelled with no result; closing the window keeps the text.
+    // OK; then a showing closed with Escape starts cancelled, without the last result, and
+    // keeps the text.
+    EXPECT_EQ(use([&] {
+                  QTest::keyClicks(sd->txtExpression, QStringLiteral("*3"));
+                  QTest::mouseClick(sd->cmdTest, Qt::LeftButton);
+                  QTest::mouseClick(sd->cmdOK, Qt::LeftButton);
+              }),
+              QDialog::Accepted);
+    EXPECT_FALSE(shared->Cancelled());
+    EXPECT_EQ(shared->Expression(), QStringLiteral("$Len1$*2*3"));
     services.modalDialog.onShow = [&](QDialog &) { QTest::keyClick(shared, Qt::Key_Escape); };
     EXPECT_EQ(services.modalDialog.exec(*shared), QDialog::Rejected);
     EXPECT_TRUE(shared->Cancelled());
     EXPECT_EQ(sd->txtResult->text(), QString());
-    EXPECT_EQ(shared->Expression(), QStringLiteral("1+1*3"));
+    EXPECT_EQ(shared->Expression(), QStringLiteral("$Len1$*2*3"));
 }
 
 TEST_F(BuilderTest, AValueEditedInTheListReachesItsAttributeAtOnce)
 {
     open(QStringLiteral("Total"));
     typeValue(1, QStringLiteral("7"));
-    EXPECT_EQ(len1->writes, std::vector<Variant>{Variant("7")});
+    EXPECT_EQ(len1->writes, Values{Variant("7")});
 
     // A refusing attribute changes nothing else; one that reloads the dialog from its setValue
     // does not pull the list from under the edit.
     len1->throwOn = Op::SetValue;
     typeValue(1, QStringLiteral("8"));
     EXPECT_TRUE(label->writes.empty());
-    struct Reloading : FakeAttribute
-    {
-        using FakeAttribute::FakeAttribute;
-        void setValue(const Variant &v) override
-        {
-            FakeAttribute::setValue(v);
-            dialog->setAtts(dialog->Atts());
-        }
-        frmExpressionBuilder *dialog = nullptr;
-    };
-    auto reloading = std::make_shared<Reloading>(QStringLiteral("Label"), adtText, "pump");
-    reloading->dialog = &dialog;
-    atts->attributes[2] = reloading;
+    label->afterSetting = [&] { dialog.setAtts(dialog.Atts()); };
     typeValue(0, QStringLiteral("valve"));
-    EXPECT_EQ(reloading->writes, std::vector<Variant>{Variant("valve")});
+    EXPECT_EQ(label->writes, Values{Variant("valve")});
     EXPECT_EQ(column(1), QStringList({"valve", "7"})) << "reloaded";
 }
 
