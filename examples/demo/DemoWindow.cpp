@@ -2,11 +2,17 @@
 
 #include "control/ctlAttributes.h"
 #include "core/AttributeSource.h"
+#include "core/Error.h"
+#include "expression/frmExpressionBuilder.h"
+#include "platform/MessageBoxService.h"
+#include "platform/ModalDialogService.h"
 #include "platform/PropertyBag.h"
+#include "platform/Services.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QLabel>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QSettings>
 #include <QSplitter>
@@ -22,7 +28,7 @@ const QString kGroup = QStringLiteral("editor");
 
 DemoWindow::DemoWindow(std::shared_ptr<tabulon::AttributeCollection> object, const QString &origin,
                        QSettings &settings, const tabulon::platform::Services &services)
-    : m_settings(settings), m_object(std::move(object))
+    : m_settings(settings), m_services(services), m_object(std::move(object))
 {
     setWindowTitle(QStringLiteral("Tabulon demo: %1").arg(origin));
 
@@ -67,6 +73,19 @@ DemoWindow::DemoWindow(std::shared_ptr<tabulon::AttributeCollection> object, con
                                                : ctlAttributes::eGDODefault);
               });
 
+    // The cell editor will open the builder from the value cell; until then, a menu does.
+    QMenu *expressions = menuBar()->addMenu(QStringLiteral("&Expressions"));
+    for (const QString &name : expressionAttributes()) {
+        QString shown = name;
+        try {
+            shown = m_object->itemByKey(name)->displayName();
+        } catch (...) {
+        }
+        expressions->addAction(QStringLiteral("Build expression for %1...").arg(shown), this,
+                               [this, name] { buildExpression(name); });
+    }
+    expressions->setEnabled(!expressions->isEmpty());
+
     connect(m_editor, &ctlAttributes::AttributeChange, this, [this](const QString &name) {
         QString value;
         try {
@@ -91,6 +110,42 @@ DemoWindow::DemoWindow(std::shared_ptr<tabulon::AttributeCollection> object, con
 }
 
 DemoWindow::~DemoWindow() = default;
+
+QStringList DemoWindow::expressionAttributes() const
+{
+    QStringList names;
+    m_object->forEach([&](tabulon::Attribute &attribute) {
+        if (attribute.isExpression()) names << attribute.name();
+    });
+    return names;
+}
+
+void DemoWindow::buildExpression(const QString &name)
+{
+    using tabulon::frmExpressionBuilder;
+    frmExpressionBuilder &builder = frmExpressionBuilder::instance(m_services);
+    auto fail = [this](const QString &what) {
+        tabulon::platform::orDefault(m_services.messageBox)
+            .warning(this, QStringLiteral("Cannot build the expression: %1").arg(what),
+                     QStringLiteral("Tabulon demo"));
+    };
+    try {
+        // Tests run on a copy; only OK changes the object itself.
+        builder.setAtts(m_object->workingSet());
+        builder.setIndex(name);
+        tabulon::platform::orDefault(m_services.modalDialog).exec(builder);
+        if (builder.Cancelled()) return;
+        m_object->itemByKey(name)->setValue(tabulon::platform::Variant(builder.Expression()));
+    } catch (const std::exception &e) {
+        fail(tabulon::platform::describe(e));
+        return;
+    } catch (...) {
+        fail(QStringLiteral("unknown error"));
+        return;
+    }
+    log(QStringLiteral("Expression  %1 = %2").arg(name, builder.Expression()));
+    m_editor->setDataSource(m_object); // the row shows the new expression's value
+}
 
 void DemoWindow::log(const QString &line)
 {

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "platform/Services.h"
+
 #include <QMainWindow>
+#include <QStringList>
 
 #include <memory>
 
@@ -10,9 +13,6 @@ class QSettings;
 namespace tabulon {
 class AttributeCollection;
 class ctlAttributes;
-namespace platform {
-struct Services;
-}
 } // namespace tabulon
 
 // The demo host: the attribute editor bound to one object, a log of every change it reports,
@@ -26,6 +26,11 @@ public:
     ~DemoWindow() override;
 
     tabulon::ctlAttributes *editor() const { return m_editor; }
+    // Opens the expression builder for the attribute `name` and, after OK, stores the
+    // expression in it.
+    void buildExpression(const QString &name);
+    // The names of the object's expression attributes, the ones the Expressions menu offers.
+    QStringList expressionAttributes() const;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -35,6 +40,7 @@ private:
     void saveProperties();
 
     QSettings &m_settings;
+    const tabulon::platform::Services m_services;
     tabulon::ctlAttributes *m_editor;
     QPlainTextEdit *m_log;
     std::shared_ptr<tabulon::AttributeCollection> m_object;

@@ -1,6 +1,7 @@
 // tabulon-demo: shows one object's attributes in the attribute editor.
 //
-//   tabulon-demo [FILE.json] [--screenshot FILE.png] [--settings FILE.ini] [--edit NAME=TEXT]...
+//   tabulon-demo [FILE.json] [--screenshot FILE.png] [--builder-screenshot FILE.png]
+//                [--settings FILE.ini] [--edit NAME=TEXT]...
 //
 // Without a file it shows the stand-in library's built-in object. Without a display it can only
 // write a screenshot.
@@ -10,6 +11,7 @@
 #include "control/ctlAttributes.h"
 #include "core/Error.h"
 #include "platform/MessageBoxService.h"
+#include "platform/ModalDialogService.h"
 #include "platform/Services.h"
 #include "tessel/JsonLoader.h"
 
@@ -18,9 +20,11 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSettings>
 #include <QTableView>
 #include <QTimer>
+#include <QTreeWidget>
 
 #include <cstdio>
 #include <memory>
@@ -35,6 +39,37 @@ public:
     {
         std::printf("message [%s]: %s\n", qPrintable(title), qPrintable(text));
     }
+};
+
+// Headless runs have nobody to close a modal dialog: this draws it as a user would see it in
+// use (a category open, the expression tested), writes the picture and closes it.
+class ScreenshotModalDialog : public tabulon::platform::ModalDialogService
+{
+public:
+    explicit ScreenshotModalDialog(QString path) : m_path(std::move(path)) {}
+    int exec(QDialog &dialog) override
+    {
+        dialog.show();
+        if (auto *tree = dialog.findChild<QTreeWidget *>(QStringLiteral("tvwFunctions"))) {
+            if (QTreeWidgetItem *category = tree->topLevelItem(3)) {
+                tree->expandItem(category);
+                if (QTreeWidgetItem *function = category->child(0)) {
+                    tree->expandItem(function);
+                    tree->setCurrentItem(function);
+                }
+            }
+        }
+        if (auto *test = dialog.findChild<QPushButton *>(QStringLiteral("cmdTest")))
+            test->click();
+        QCoreApplication::processEvents();
+        written = dialog.grab().save(m_path);
+        dialog.reject();
+        return dialog.result();
+    }
+    bool written = false;
+
+private:
+    QString m_path;
 };
 
 // Types `text` into the value cell of the row whose property column shows `name`, through the
@@ -106,12 +141,18 @@ int main(int argc, char **argv)
                             QStringLiteral("Type <text> into the value cell of the row shown as "
                                            "<name> and press Enter, as a user would. Repeatable."),
                             QStringLiteral("name=text"));
+    QCommandLineOption builderScreenshot(
+        QStringLiteral("builder-screenshot"),
+        QStringLiteral("Open the expression builder for the first expression attribute, write a "
+                       "screenshot of it to <png> and quit."),
+        QStringLiteral("png"));
     parser.addOption(screenshot);
+    parser.addOption(builderScreenshot);
     parser.addOption(settingsFile);
     parser.addOption(edit);
     parser.process(app);
 
-    const bool headless = parser.isSet(screenshot);
+    const bool headless = parser.isSet(screenshot) || parser.isSet(builderScreenshot);
     if (offscreen && !headless) {
         std::fprintf(stderr, "tabulon-demo: no display to show the window on; "
                              "--screenshot FILE.png draws it offscreen\n");
@@ -121,6 +162,8 @@ int main(int argc, char **argv)
     PrintingMessageBox printing;
     tabulon::platform::Services services;
     if (headless) services.messageBox = &printing;
+    ScreenshotModalDialog builderShot(parser.value(builderScreenshot));
+    if (parser.isSet(builderScreenshot)) services.modalDialog = &builderShot;
     std::shared_ptr<tabulon::AttributeCollection> object;
     QString origin;
     try {
@@ -152,6 +195,18 @@ int main(int argc, char **argv)
             if (eq <= 0 || !typeInto(*window.editor(), request.left(eq), request.mid(eq + 1)))
                 std::fprintf(stderr, "tabulon-demo: no row shown as \"%s\"\n",
                              qPrintable(request.left(eq)));
+        }
+        if (parser.isSet(builderScreenshot)) {
+            const QStringList expressions = window.expressionAttributes();
+            if (expressions.isEmpty()) {
+                std::fprintf(stderr, "tabulon-demo: the object has no expression attribute\n");
+                return 1;
+            }
+            window.buildExpression(expressions.first());
+            const QString path = parser.value(builderScreenshot);
+            std::printf("%s %s\n", builderShot.written ? "screenshot written to" : "could not write",
+                        qPrintable(path));
+            return builderShot.written ? 0 : 1;
         }
         if (headless) {
             const QString path = parser.value(screenshot);

@@ -1,4 +1,5 @@
 #include <tabulon/control/ctlAttributes.h>
+#include <tabulon/expression/frmExpressionBuilder.h>
 #include <tabulon/platform/ComponentService.h>
 #include <tabulon/platform/FileDialogService.h>
 #include <tabulon/platform/FileSystemService.h>
@@ -32,5 +33,16 @@ int main(int argc, char **argv)
     // The editor shows its rows in an item view of its own.
     const auto *view = editor.findChild<QAbstractItemView *>();
     const bool loaded = view && view->model() && view->model()->rowCount() > 0;
-    return loaded && messages.count == 0 ? 0 : 1;
+
+    // The expression builder prepared for the object's first expression attribute.
+    const auto object = tessel::defaultCollection();
+    QString expression;
+    object->forEach([&](tabulon::Attribute &a) {
+        if (a.isExpression() && expression.isEmpty()) expression = a.name();
+    });
+    tabulon::frmExpressionBuilder &builder = tabulon::frmExpressionBuilder::instance();
+    builder.setAtts(object);
+    builder.setIndex(expression);
+    const bool prepared = !builder.Expression().isEmpty() && builder.Cancelled();
+    return loaded && prepared && messages.count == 0 ? 0 : 1;
 }
