@@ -164,7 +164,7 @@ Variant Evaluator::result(const Attribute &attribute)
             Frame &f = stack.back();
             Attribute::Evaluation &e = *f.a->m_evaluation;
             bool descended = false;
-            while (f.next < e.inputs.size() && !descended) {
+            while (!descended && f.next < e.inputs.size()) {
                 Attribute *input = e.inputs[f.next];
                 if (!input || !input->m_expression || isFresh(*input)) {
                     ++f.next;
@@ -207,8 +207,8 @@ Variant Evaluator::result(const Attribute &attribute)
                 }
                 prepare(*input);
                 ie.onStack = true;
-                stack.push_back({input, 0});
                 descended = true;
+                stack.push_back({input, 0}); // f is not used after this
             }
             if (descended) continue;
             compute(*f.a);
