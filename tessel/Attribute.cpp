@@ -277,7 +277,14 @@ void Attribute::setValueInUnits(tabulon::UnitCode units, double value)
         throw Error(UnitMismatch, source,
                     QStringLiteral("Cannot convert from %1 to %2 for attribute \"%3\".")
                         .arg(unitDescription(units), unitDescription(m_unitsCode), m_name));
-    if (m_expression || !hasCurrentUnit()) return setValue(value);
+    if (!hasCurrentUnit()) return setValue(value);
+    if (m_expression) {
+        // The text of a constant expression, in the own unit like every expression result.
+        m_value = expressionText(units == m_unitsCode ? value : convert(value, units, m_unitsCode));
+        m_valueSet = true;
+        changed();
+        return;
+    }
     try {
         m_value = convertForStore(value, units);
     } catch (const Error &e) {

@@ -857,7 +857,11 @@ private:
         }
         const double d = tabulon::platform::readNumber(QStringView(s).mid(start, pos - start));
         if (!std::isfinite(d)) failAt(QStringLiteral("the number is too large"), start);
-        constant(d == std::trunc(d) ? Value::whole(d) : Value::of(Kind::Double, d));
+        // Written with a point or an exponent it is a Double, else the narrowest whole subtype.
+        const bool whole = std::none_of(s.begin() + start, s.begin() + pos, [](QChar c) {
+            return c == u'.' || c == u'e' || c == u'E';
+        });
+        constant(whole ? Value::whole(d) : Value::of(Kind::Double, d));
     }
 
     // &H1F (hexadecimal) and &O17 (octal): 32-bit whole numbers, as their bit pattern.

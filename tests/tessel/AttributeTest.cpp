@@ -169,6 +169,11 @@ TEST(TesselAttribute, CurrentUnitFollowsTheLastRequest)
     EXPECT_EQ(a.value(), Variant(500.0));
     a.setUnitsText(QStringLiteral("in")); // a new own unit is the current one again
     EXPECT_EQ(a.currentUnit(), kInch);
+
+    // An expression stores a number given in another unit as its own-unit text.
+    a.setExpression(true);
+    a.setValueInUnits(kFoot, 1);
+    EXPECT_EQ(a.rawValue(), Variant("12"));
 }
 
 TEST(TesselAttribute, Enumeration)

@@ -215,7 +215,7 @@ TEST(TesselExpression, Functions)
         {"ScriptEngine & ScriptEngineMajorVersion & \".\" & ScriptEngineMinorVersion & \".\" & "
          "ScriptEngineBuildVersion",
          "String(\"tessel2.0.14\")"},
-        {"TypeName(1) & TypeName(70000) & TypeName(1.5) & TypeName(\"\") & TypeName(Date) & "
+        {"TypeName(1) & TypeName(70000) & TypeName(1.0) & TypeName(\"\") & TypeName(Date) & "
          "TypeName(True) & TypeName(Null) & TypeName(Empty) & TypeName(CSng(1))",
          "String(\"IntegerLongDoubleStringDateBooleanNullEmptySingle\")"},
         {"VarType(1) & VarType(\"a\") & VarType(True) & VarType(Date) & VarType(CByte(1))",
