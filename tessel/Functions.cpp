@@ -729,6 +729,8 @@ Value fVarType(Call &c)
     return Value::of(Kind::Integer, codes[int(c.arg(0).kind)]);
 }
 
+// Name, fewest and most arguments, whether Null in any argument gives Null, whether the result
+// depends on the clock or the random source, and the implementation.
 // clang-format off
 const Function catalogue[] = {
     // Dates

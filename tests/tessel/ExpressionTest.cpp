@@ -223,6 +223,33 @@ TEST(TesselExpression, Functions)
     });
 }
 
+// Every function of the expression builder's catalogue is known: called without arguments it
+// either works or names its argument count, never "unknown function".
+TEST(TesselExpression, KnowsEveryCatalogueFunction)
+{
+    const QStringList catalogue =
+        QStringLiteral(
+            "Date DateAdd DateDiff DatePart DateSerial DateValue Day Hour IsDate Minute Month "
+            "MonthName Now Second Time Timer TimeSerial TimeValue Weekday WeekdayName Year Asc "
+            "CBool "
+            "CByte CCur CDate CDbl Chr CInt CLng CSng CStr Hex Oct FormatCurrency FormatDateTime "
+            "FormatNumber FormatPercent Abs Atn Cos Exp Int Fix Log Rnd Sgn Sin Sqr Tan InStr "
+            "InStrRev LCase Left Len LTrim RTrim Trim Mid Replace Right Space StrComp String "
+            "StrReverse UCase IsEmpty IsNull IsNumeric IsObject Round ScriptEngine "
+            "ScriptEngineBuildVersion ScriptEngineMajorVersion ScriptEngineMinorVersion SetLocale "
+            "TypeName VarType")
+            .split(u' ');
+    ASSERT_EQ(catalogue.size(), 78);
+    for (const QString &name : catalogue) {
+        try {
+            Expression(name + "()");
+        } catch (const Error &e) {
+            EXPECT_TRUE(e.description().contains(name + " takes "))
+                << e.description().toStdString();
+        }
+    }
+}
+
 TEST(TesselExpression, ReportsErrors)
 {
     const QString deep = QString(150, u'(') + u'1' + QString(150, u')');
