@@ -4,7 +4,7 @@
 #include "core/NumberText.h"
 #include "tessel/Collection.h"
 #include "tessel/ErrorNumbers.h"
-#include "tessel/Expression.h"
+#include "tessel/Evaluator_p.h"
 #include "tessel/Units.h"
 
 #include <QStringList>
@@ -29,23 +29,6 @@ struct Attribute::Details
 namespace {
 
 const QString source = QStringLiteral("tessel");
-
-// Expressions that refer to each other deeper than this are refused; it keeps a long chain
-// from exhausting the stack.
-constexpr std::size_t maxEvaluationDepth = 64;
-
-// The attributes whose expressions are being evaluated on this thread, outermost first: a
-// reference back to one of them is a cycle.
-thread_local std::vector<const Attribute *> evaluating;
-
-class EvaluationGuard
-{
-public:
-    explicit EvaluationGuard(const Attribute *a) { evaluating.push_back(a); }
-    ~EvaluationGuard() { evaluating.pop_back(); }
-    EvaluationGuard(const EvaluationGuard &) = delete;
-    EvaluationGuard &operator=(const EvaluationGuard &) = delete;
-};
 
 QString typeNoun(std::int32_t dataType)
 {
@@ -156,8 +139,8 @@ Attribute::Attribute(const Attribute &other)
       m_value(other.m_value),
       m_details(other.m_details ? std::make_unique<Details>(*other.m_details) : nullptr),
       m_position(other.m_position), m_dataType(other.m_dataType), m_unitsCode(other.m_unitsCode),
-      m_visible(other.m_visible), m_editable(other.m_editable), m_valueSet(other.m_valueSet),
-      m_expression(other.m_expression)
+      m_currentUnit(other.m_currentUnit), m_visible(other.m_visible), m_editable(other.m_editable),
+      m_valueSet(other.m_valueSet), m_expression(other.m_expression)
 {}
 
 Attribute::~Attribute() = default;
@@ -168,70 +151,77 @@ Attribute::Details &Attribute::details()
     return *m_details;
 }
 
+Variant Attribute::toDataType(const Variant &value) const
+{
+    return convertTo(m_dataType, value);
+}
+
+bool Attribute::hasCurrentUnit() const
+{
+    return m_dataType == tabulon::adtReal && m_unitsCode != tabulon::kNoUnit;
+}
+
+Variant Attribute::inCurrentUnit(const Variant &own) const
+{
+    if (!hasCurrentUnit() || m_currentUnit == m_unitsCode || !own.isNumber()) return own;
+    return convert(own.toDouble(), m_unitsCode, m_currentUnit);
+}
+
+Variant Attribute::rawValue() const
+{
+    return m_expression ? m_value : inCurrentUnit(m_value);
+}
+
 Variant Attribute::evaluatedValue() const
 {
-    if (!m_expression) return m_value;
-    const QString text = m_value.toText();
-
-    const auto self = std::find(evaluating.begin(), evaluating.end(), this);
-    if (self != evaluating.end()) {
-        QStringList chain;
-        for (auto it = self; it != evaluating.end(); ++it)
-            chain.append((*it)->name());
-        chain.append(m_name);
-        throw Error(Error::NotAvailable, source,
-                    QStringLiteral("Cannot evaluate \"%1\": circular reference %2")
-                        .arg(text, chain.join(QStringLiteral(" -> "))));
-    }
-    if (evaluating.size() >= maxEvaluationDepth)
-        throw Error(Error::NotAvailable, source,
-                    QStringLiteral("Cannot evaluate \"%1\": expressions refer to each other more "
-                                   "than %2 levels deep")
-                        .arg(text)
-                        .arg(maxEvaluationDepth));
-    const EvaluationGuard guard(this);
-
-    const Variant result = Expression::evaluate(text, [&](const QString &name) -> Variant {
-        const Attribute *referenced = m_collection ? m_collection->find(name) : nullptr;
-        if (!referenced)
-            throw Error(Error::NotAvailable, source,
-                        QStringLiteral("Cannot evaluate \"%1\": there is no attribute [%2]")
-                            .arg(text, name));
-        return referenced->evaluatedValue();
-    });
-    try {
-        return convertTo(m_dataType, result);
-    } catch (const Error &e) {
-        throw Error(
-            Error::NotAvailable, source,
-            QStringLiteral("Cannot evaluate \"%1\": the result %2").arg(text, e.description()));
-    }
+    return inCurrentUnit(m_expression ? Evaluator::result(*this) : m_value);
 }
 
 Variant Attribute::value() const
 {
-    return m_expression ? evaluatedValue() : m_value;
+    if (!m_expression) return inCurrentUnit(m_value);
+    try {
+        return inCurrentUnit(Evaluator::result(*this));
+    } catch (const Error &e) {
+        return e.description();
+    }
 }
 
-Variant Attribute::convertForStore(const Variant &candidate) const
+Variant Attribute::convertForStore(const Variant &candidate, tabulon::UnitCode given) const
 {
     if (m_expression) return expressionText(candidate);
-    const Variant v = convertTo(m_dataType, candidate);
+    Variant v = convertTo(m_dataType, candidate);
+    // What messages call the candidate: with its unit, and converted when that is not the own.
+    QString shown = describeValue(v);
+    QString unit;
+    if (hasCurrentUnit()) {
+        unit = u' ' + tabulon::unitName(m_unitsCode).toString();
+        shown += u' ' + tabulon::unitName(given).toString();
+        if (given != m_unitsCode) {
+            const double own = convert(v.doubleValue(), given, m_unitsCode);
+            if (!std::isfinite(own))
+                throw Error(Error::Overflow, source,
+                            QStringLiteral("%1 is out of the range of a real number in%2")
+                                .arg(shown, unit));
+            v = own;
+            shown += QStringLiteral(" (%1%2)").arg(numberText(own), unit);
+        }
+    }
     const auto reject = [](const QString &why) { throw Error(ValueRejected, source, why); };
     if (!m_details) return v;
     if (v.type() == Variant::Type::String) {
         if (m_details->maxLength && v.stringValue().size() > *m_details->maxLength)
             reject(QStringLiteral("%1 is longer than %2 characters")
-                       .arg(describeValue(v))
+                       .arg(shown)
                        .arg(*m_details->maxLength));
     } else if (v.isNumber()) {
         const double d = v.type() == Variant::Type::Int ? v.intValue() : v.doubleValue();
         if (m_details->minimum && d < *m_details->minimum)
-            reject(QStringLiteral("%1 is below the minimum %2")
-                       .arg(describeValue(v), numberText(*m_details->minimum)));
+            reject(QStringLiteral("%1 is below the minimum %2%3")
+                       .arg(shown, numberText(*m_details->minimum), unit));
         if (m_details->maximum && d > *m_details->maximum)
-            reject(QStringLiteral("%1 is above the maximum %2")
-                       .arg(describeValue(v), numberText(*m_details->maximum)));
+            reject(QStringLiteral("%1 is above the maximum %2%3")
+                       .arg(shown, numberText(*m_details->maximum), unit));
     }
     return v;
 }
@@ -239,19 +229,25 @@ Variant Attribute::convertForStore(const Variant &candidate) const
 void Attribute::setValue(const Variant &value)
 {
     try {
-        m_value = convertForStore(value);
+        m_value = convertForStore(value, m_currentUnit);
     } catch (const Error &e) {
         throw Error(
             e.number(), source,
             QStringLiteral("Invalid value for attribute \"%1\": %2.").arg(m_name, e.description()));
     }
     m_valueSet = true;
+    changed();
+}
+
+void Attribute::changed()
+{
+    Evaluator::changed(*this);
 }
 
 QString Attribute::rejectionReason(const Variant &candidate) const
 {
     try {
-        convertForStore(candidate);
+        convertForStore(candidate, m_currentUnit);
         return {};
     } catch (const Error &e) {
         return e.description();
@@ -269,12 +265,10 @@ bool Attribute::validate(const Variant &candidate) const
 
 Variant Attribute::valueInUnits(tabulon::UnitCode requested, tabulon::UnitCode &used) const
 {
-    used = m_unitsCode;
-    if (m_dataType != tabulon::adtReal || m_unitsCode == tabulon::kNoUnit) return value();
-    const double own = value().toDouble();
-    if (!isConvertible(m_unitsCode, requested)) return own;
-    used = requested;
-    return convert(own, m_unitsCode, requested);
+    if (hasCurrentUnit() && isConvertible(m_unitsCode, requested))
+        m_currentUnit = std::int8_t(requested);
+    used = hasCurrentUnit() ? m_currentUnit : m_unitsCode;
+    return value();
 }
 
 void Attribute::setValueInUnits(tabulon::UnitCode units, double value)
@@ -283,7 +277,23 @@ void Attribute::setValueInUnits(tabulon::UnitCode units, double value)
         throw Error(UnitMismatch, source,
                     QStringLiteral("Cannot convert from %1 to %2 for attribute \"%3\".")
                         .arg(unitDescription(units), unitDescription(m_unitsCode), m_name));
-    setValue(units == m_unitsCode ? value : convert(value, units, m_unitsCode));
+    if (!hasCurrentUnit()) return setValue(value);
+    if (m_expression) {
+        // The text of a constant expression, in the own unit like every expression result.
+        m_value = expressionText(units == m_unitsCode ? value : convert(value, units, m_unitsCode));
+        m_valueSet = true;
+        changed();
+        return;
+    }
+    try {
+        m_value = convertForStore(value, units);
+    } catch (const Error &e) {
+        throw Error(
+            e.number(), source,
+            QStringLiteral("Invalid value for attribute \"%1\": %2.").arg(m_name, e.description()));
+    }
+    m_valueSet = true;
+    changed();
 }
 
 std::int32_t Attribute::enumerationCount() const
@@ -333,6 +343,7 @@ void Attribute::setUnitsText(const QString &unitsText)
 {
     m_unitsText = unitsText;
     m_unitsCode = std::int8_t(unitCode(unitsText));
+    m_currentUnit = m_unitsCode;
 }
 
 void Attribute::setAllowableValues(const QString &allowableValues)
@@ -348,6 +359,7 @@ void Attribute::setDataType(std::int32_t dataType)
                                    "(boolean).")
                         .arg(dataType));
     m_dataType = std::int8_t(dataType);
+    changed();
     if (m_expression) return;
     try {
         m_value = convertTo(dataType, m_value);
@@ -359,6 +371,7 @@ void Attribute::setDataType(std::int32_t dataType)
 void Attribute::setExpression(bool expression)
 {
     if (expression == m_expression) return;
+    changed();
     if (expression) {
         m_value = expressionText(m_value);
         m_expression = true;

@@ -1,8 +1,9 @@
 #include "tessel/Collection.h"
 
 #include "core/Error.h"
-#include "core/Prefetch_p.h"
 #include "core/NumberText.h"
+#include "core/Prefetch_p.h"
+#include "tessel/Evaluator_p.h"
 
 #include <algorithm>
 #include <cmath>
@@ -22,8 +23,10 @@ Collection::Collection() = default;
 
 Collection::~Collection()
 {
-    for (const auto &a : m_attributes)
+    for (const auto &a : m_attributes) {
+        Evaluator::detach(*a);
         a->m_collection = nullptr;
+    }
 }
 
 void Collection::reserve(std::size_t count)
@@ -56,6 +59,7 @@ void Collection::add(std::shared_ptr<Attribute> attribute)
     }
     attribute->m_collection = this;
     m_attributes.push_back(std::move(attribute));
+    ++m_shape;
 }
 
 std::shared_ptr<Attribute> Collection::add(const QString &name, std::int32_t dataType)

@@ -3,6 +3,7 @@
 #include "../core/AttributeSource.h"
 #include "Attribute.h"
 #include "Export.h"
+#include "Expression.h"
 
 #include <QHash>
 #include <QString>
@@ -16,7 +17,8 @@ namespace tessel {
 // were added; item() follows their position() values, ties in the order of adding. Names are
 // looked up in constant time; with duplicate names the attribute added first wins.
 //
-// An attribute belongs to at most one collection, which its expressions are evaluated in.
+// An attribute belongs to at most one collection, which its expressions are evaluated in, with
+// the collection's environment (clock and random source).
 // The collection lets go of its attributes when it is destroyed: attributes still held
 // elsewhere then belong to none.
 class TESSEL_EXPORT Collection : public tabulon::AttributeCollection
@@ -57,8 +59,15 @@ public:
     itemByKey(const tabulon::platform::Variant &key) const override;
     std::shared_ptr<tabulon::AttributeCollection> workingSet() const override;
 
+    // The clock and random source of the expressions of this collection.
+    Environment &environment() const { return m_environment; }
+    // Changes whenever an attribute is added or renamed: references resolved in another shape
+    // are resolved again.
+    std::uint64_t shape() const { return m_shape; }
+
 private:
     friend class Attribute;
+    friend class Evaluator;
 
     // Fetch an attribute, and the headers of its name and text value, ahead of a walk's visit.
     static void prefetch(const Attribute &attribute);
@@ -66,7 +75,11 @@ private:
 
     const std::shared_ptr<Attribute> *slot(const QString &name) const;
     Attribute *find(const QString &name) const;
-    void invalidateNames() { m_namesValid = false; }
+    void invalidateNames()
+    {
+        m_namesValid = false;
+        ++m_shape;
+    }
     void invalidatePositions() { m_positionOrder.clear(); }
     const std::vector<std::uint32_t> &positionOrder() const;
 
@@ -76,6 +89,8 @@ private:
     mutable QHash<QString, std::uint32_t> m_byName;
     mutable bool m_namesValid = true;
     mutable std::vector<std::uint32_t> m_positionOrder;
+    mutable Environment m_environment;
+    std::uint64_t m_shape = 1;
 };
 
 } // namespace tessel

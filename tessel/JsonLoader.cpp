@@ -258,8 +258,17 @@ private:
                      QStringLiteral("must be the text of the expression, got %1").arg(describe(v)));
             const Variant candidate = variant(v, *a, at(u"value"));
             const QString reason = a->rejectionReason(candidate);
-            if (!reason.isEmpty()) fail(at(u"value"), reason);
+            if (!reason.isEmpty())
+                fail(at(u"value"), QStringLiteral("attribute \"%1\": %2").arg(name, reason));
             a->setValue(candidate);
+        } else if (!a->isExpression()) {
+            // Without a value the attribute holds its type's empty value, which must be one it
+            // would accept: otherwise it never validates.
+            const QString reason = a->rejectionReason(a->value());
+            if (!reason.isEmpty())
+                fail(path, QStringLiteral("attribute \"%1\" has no \"value\", and its empty value "
+                                          "is refused: %2")
+                               .arg(name, reason));
         }
         a->setValueSet(o.contains(u"valueSet") ? flag(o.value(u"valueSet"), at(u"valueSet"))
                                                : o.contains(u"value"));

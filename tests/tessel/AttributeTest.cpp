@@ -121,12 +121,59 @@ TEST(TesselAttribute, SetValueInUnits)
     test::expectError([&] { a.setValueInUnits(kNoUnit, 1); }, UnitMismatch,
                       "Cannot convert from no unit to \"mm\" for attribute \"Length\".");
     test::expectError([&] { a.setValueInUnits(kMetre, 1.5); }, ValueRejected,
-                      "Invalid value for attribute \"Length\": 1500 is above the maximum 1000.");
+                      "Invalid value for attribute \"Length\": 1.5 m (1500 mm) is above the "
+                      "maximum 1000 mm.");
+    test::expectError([&] { a.setValueInUnits(kMetre, 1e306); }, Error::Overflow,
+                      "Invalid value for attribute \"Length\": 1E+306 m is out of the range of a "
+                      "real number in mm.");
     EXPECT_EQ(a.value(), Variant(12.5));
 
     Attribute plain(QStringLiteral("Ratio"), 3);
     plain.setValueInUnits(kNoUnit, 0.25);
     EXPECT_EQ(plain.value(), Variant(0.25));
+}
+
+// The unit last requested through valueInUnits() is the one value(), setValue() and
+// validate() speak; storage and limits stay in the own unit.
+TEST(TesselAttribute, CurrentUnitFollowsTheLastRequest)
+{
+    Attribute a(QStringLiteral("Len"), 3);
+    a.setUnitsText(QStringLiteral("mm"));
+    a.setMinimum(10);
+    a.setMaximum(1000);
+    a.setValue(100.0);
+    UnitCode used = -1;
+    EXPECT_EQ(a.valueInUnits(kMetre, used), Variant(0.1));
+    EXPECT_EQ(used, kMetre);
+    EXPECT_EQ(a.currentUnit(), kMetre);
+    EXPECT_EQ(a.value(), Variant(0.1));
+    EXPECT_EQ(a.rawValue(), Variant(0.1));
+    EXPECT_EQ(a.evaluatedValue(), Variant(0.1));
+
+    EXPECT_TRUE(a.validate(0.25));
+    EXPECT_FALSE(a.validate(250.0));
+    EXPECT_EQ(a.rejectionReason(250.0), "250 m (250000 mm) is above the maximum 1000 mm");
+    EXPECT_EQ(a.rejectionReason(0.005), "0.005 m (5 mm) is below the minimum 10 mm");
+    test::expectError([&] { a.setValue(250.0); }, ValueRejected,
+                      "Invalid value for attribute \"Len\": 250 m (250000 mm) is above the "
+                      "maximum 1000 mm.");
+    a.setValue(0.25);
+    EXPECT_EQ(a.value(), Variant(0.25));
+    // A unit of another quantity leaves the current unit as it is.
+    EXPECT_EQ(a.valueInUnits(kKilogram, used), Variant(0.25));
+    EXPECT_EQ(used, kMetre);
+    // setValueInUnits converts from the unit given, whatever the current one.
+    a.setValueInUnits(kMillimetre, 500);
+    EXPECT_EQ(a.value(), Variant(0.5));
+    EXPECT_DOUBLE_EQ(a.valueInUnits(kMillimetre, used).toDouble(), 500);
+    EXPECT_EQ(a.value(), Variant(500.0));
+    a.setUnitsText(QStringLiteral("in")); // a new own unit is the current one again
+    EXPECT_EQ(a.currentUnit(), kInch);
+
+    // An expression stores a number given in another unit as its own-unit text.
+    a.setExpression(true);
+    a.setValueInUnits(kFoot, 1);
+    EXPECT_EQ(a.rawValue(), Variant("12"));
 }
 
 TEST(TesselAttribute, Enumeration)

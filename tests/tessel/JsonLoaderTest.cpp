@@ -45,11 +45,17 @@ TEST(TesselJsonLoader, ReportsWhereAndWhat)
         {one("{\"name\": \"A\", \"position\": 1.5}"),
          "demo.json: attributes[0].position: must be a whole number, got 1.5"},
         {one("{\"name\": \"A\", \"dataType\": 2, \"value\": \"ten\"}"),
-         "demo.json: attributes[0].value: \"ten\" is not a valid integer"},
+         "demo.json: attributes[0].value: attribute \"A\": \"ten\" is not a valid integer"},
         {one("{\"name\": \"A\", \"dataType\": 2, \"value\": 2.5}"),
          "demo.json: attributes[0].value: must be a whole number, got 2.5"},
         {one("{\"name\": \"A\", \"dataType\": 3, \"maximum\": 10, \"value\": 12}"),
-         "demo.json: attributes[0].value: 12 is above the maximum 10"},
+         "demo.json: attributes[0].value: attribute \"A\": 12 is above the maximum 10"},
+        {one("{\"name\": \"Bolts\", \"dataType\": 2, \"minimum\": 4}"),
+         "demo.json: attributes[0]: attribute \"Bolts\" has no \"value\", and its empty value is "
+         "refused: 0 is below the minimum 4"},
+        {one("{\"name\": \"Len\", \"dataType\": 3, \"units\": \"mm\", \"minimum\": 10, "
+             "\"value\": 5}"),
+         "demo.json: attributes[0].value: attribute \"Len\": 5 mm is below the minimum 10 mm"},
         {one("{\"name\": \"A\", \"dataType\": 3, \"minimum\": 10, \"maximum\": 5}"),
          "demo.json: attributes[0].maximum: must not be below the minimum 10, got 5"},
         {one("{\"name\": \"A\", \"minimum\": 1}"),
@@ -126,7 +132,9 @@ TEST(TesselJsonLoader, DefaultObjectHasEveryRowKind)
         if (!a.isEditable()) kinds.insert("read-only");
         if (a.name().startsWith("BYF-") && a.dataType() == 1 && a.isVisible())
             kinds.insert(a.name());
-        if (!a.isExpression()) {
+        if (a.isExpression()) {
+            EXPECT_NO_THROW(a.evaluatedValue()) << a.value().toText().toStdString();
+        } else {
             EXPECT_TRUE(a.validate(a.value())) << a.name().toStdString();
         }
     });
