@@ -61,6 +61,7 @@ public:
     double rowHeightTwips = kDefaultRowHeight;
     int preferredColumn = -1; // current column asked for while there was no current row
     QPointer<QLineEdit> editor;
+    std::function<bool(int)> isReadOnlyRow;
     QMetaObject::Connection selectionConnection;
     QMetaObject::Connection resizeConnection;
 
@@ -85,6 +86,7 @@ public:
     void disconnectCursor();
     void finishEditing(bool commit);
     bool reportKey(const QKeyEvent *event);
+    bool leavesGrid(const QKeyEvent *event);
     bool showsButton(const QModelIndex &index) const;
     static QRect buttonRect(const QRect &cell);
     std::vector<int> selectedColumns() const;
@@ -165,12 +167,16 @@ protected:
             option->features |= QStyleOptionViewItem::WrapText;
         else
             option->features &= ~QStyleOptionViewItem::WrapText;
+        if (d->isReadOnlyRow && d->isReadOnlyRow(index.row()))
+            option->palette.setBrush(QPalette::Text,
+                                     option->palette.brush(QPalette::Disabled, QPalette::Text));
     }
 
     bool eventFilter(QObject *object, QEvent *event) override
     {
         if (event->type() == QEvent::KeyPress) {
             const auto *key = static_cast<QKeyEvent *>(event);
+            if (d->leavesGrid(key)) return true;
             if (key != d->gridKey && d->reportKey(key)) return true;
             switch (key->key()) {
             case Qt::Key_Tab:
@@ -197,6 +203,7 @@ void DataGrid::Private::applyRowHeight()
 {
     QHeaderView *rows = q->verticalHeader();
     rows->setDefaultSectionSize(std::max(1, toPixels(rowHeightTwips, q->twipsPerPixelY())));
+    q->updateGeometry(); // the size hint counts rows
 }
 
 int DataGrid::Private::columnForNewRow() const
@@ -265,6 +272,21 @@ bool DataGrid::Private::reportKey(const QKeyEvent *event)
     if (keyCode == 0) return false;
     Q_EMIT q->keyDown(keyCode, shiftStateOf(*event));
     return keyCode == 0;
+}
+
+// Ctrl+Tab and Ctrl+Shift+Tab take the focus to the next or previous widget, as in other
+// item views, where Tab itself moves inside the grid. An open edit is kept.
+bool DataGrid::Private::leavesGrid(const QKeyEvent *event)
+{
+    const bool tab = event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab;
+    if (!tab || !(event->modifiers() & Qt::ControlModifier)) return false;
+    const bool forward =
+        event->key() == Qt::Key_Tab && !(event->modifiers() & Qt::ShiftModifier);
+    const QPointer<DataGrid> grid = q;
+    finishEditing(true);
+    // The write runs the table's handlers, which may take the grid away.
+    if (grid) grid->QAbstractScrollArea::focusNextPrevChild(forward);
+    return true;
 }
 
 bool DataGrid::Private::showsButton(const QModelIndex &index) const
@@ -653,8 +675,10 @@ QColor DataGrid::foreColor() const
 
 void DataGrid::setForeColor(const QColor &color)
 {
+    // The disabled group keeps the style's colour: read-only rows are drawn in it.
     QPalette p = palette();
-    p.setColor(QPalette::Text, color);
+    p.setColor(QPalette::Active, QPalette::Text, color);
+    p.setColor(QPalette::Inactive, QPalette::Text, color);
     setPalette(p);
 }
 
@@ -667,6 +691,7 @@ void DataGrid::setRecordSelectors(bool on)
 {
     verticalHeader()->setVisible(on);
     updateGeometries();
+    updateGeometry();
 }
 
 int DataGrid::rowCount() const
@@ -790,20 +815,25 @@ bool DataGrid::isEditActive() const
     return d->editor != nullptr;
 }
 
-void DataGrid::setEditSelection(int start, int length)
-{
-    if (d->editor) d->editor->setSelection(start, length);
-}
-
-int DataGrid::editSelectionStart() const
+int DataGrid::selStart() const
 {
     if (!d->editor) return 0;
     return d->editor->hasSelectedText() ? d->editor->selectionStart() : d->editor->cursorPosition();
 }
 
-int DataGrid::editSelectionLength() const
+void DataGrid::setSelStart(int start)
+{
+    if (d->editor) d->editor->setSelection(start, selLength());
+}
+
+int DataGrid::selLength() const
 {
     return d->editor ? d->editor->selectionLength() : 0;
+}
+
+void DataGrid::setSelLength(int length)
+{
+    if (d->editor) d->editor->setSelection(selStart(), length);
 }
 
 void DataGrid::refresh()
@@ -811,9 +841,36 @@ void DataGrid::refresh()
     viewport()->update();
 }
 
+void DataGrid::setReadOnlyRows(std::function<bool(int row)> isReadOnly)
+{
+    d->isReadOnlyRow = std::move(isReadOnly);
+    viewport()->update();
+}
+
+QSize DataGrid::sizeHint() const
+{
+    const int frame = 2 * frameWidth();
+    const int selectors = recordSelectors() ? verticalHeader()->sizeHint().width() : 0;
+    return {frame + selectors + 40 * fontMetrics().averageCharWidth(),
+            frame + horizontalHeader()->sizeHint().height() +
+                10 * verticalHeader()->defaultSectionSize()};
+}
+
+QSize DataGrid::minimumSizeHint() const
+{
+    const int frame = 2 * frameWidth();
+    return {frame + 12 * fontMetrics().averageCharWidth(),
+            frame + horizontalHeader()->sizeHint().height() +
+                3 * verticalHeader()->defaultSectionSize()};
+}
+
 void DataGrid::keyPressEvent(QKeyEvent *event)
 {
     // A key the in-place editor did not use comes here after its editor reported it.
+    if (d->leavesGrid(event)) {
+        event->accept();
+        return;
+    }
     const QWidget *focus = QApplication::focusWidget();
     const bool fromEditor = focus && focus != this && isAncestorOf(focus);
     if (!fromEditor && d->reportKey(event)) {
