@@ -144,11 +144,14 @@ void ctlAttributesPrivate::grdEdit_SelChange(bool &)
     if (!q->RecordSelectors()) return;
     if ((grdEdit->selStartCol() >= 0 || grdEdit->selEndCol() >= 0) && m_rs) {
         // An independent cursor walks the rows: the table's own would drag the grid's current
-        // cell, and with it the edit mode, through every row.
+        // cell, and with it the edit mode, through every row. The grid takes them in one go.
         const std::unique_ptr<RecordSet> rows = m_rs->clone();
+        QList<RecordSet::Bookmark> all;
+        all.reserve(rows->recordCount());
         if (rows->recordCount() > 0) rows->moveFirst();
         for (; !rows->isEOF(); rows->moveNext())
-            grdEdit->addSelectedBookmark(rows->bookmark());
+            all.append(rows->bookmark());
+        grdEdit->addSelectedBookmarks(all);
     }
     Q_EMIT q->SelectionChange();
 }

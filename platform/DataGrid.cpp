@@ -767,11 +767,18 @@ QList<RecordSet::Bookmark> DataGrid::selectedBookmarks() const
 
 void DataGrid::addSelectedBookmark(RecordSet::Bookmark bookmark)
 {
-    const int row = RecordSet::rowOfBookmark(bookmark);
-    if (row < 0 || row >= rowCount() || d->bookmarkSet.count(row)) return;
+    addSelectedBookmarks({bookmark});
+}
+
+void DataGrid::addSelectedBookmarks(const QList<RecordSet::Bookmark> &bookmarks)
+{
+    const std::size_t before = d->bookmarkRows.size();
     const std::vector<int> columns = d->selectedColumns();
-    d->addBookmarkRow(row);
-    d->applySelection(columns);
+    for (RecordSet::Bookmark bookmark : bookmarks) {
+        const int row = RecordSet::rowOfBookmark(bookmark);
+        if (row >= 0 && row < rowCount()) d->addBookmarkRow(row);
+    }
+    if (d->bookmarkRows.size() != before) d->applySelection(columns);
 }
 
 void DataGrid::clearSelectedBookmarks()

@@ -121,6 +121,8 @@ public:
     // Selection of whole rows, as bookmarks of the bound table, in the order they were added.
     QList<RecordSet::Bookmark> selectedBookmarks() const;
     void addSelectedBookmark(RecordSet::Bookmark bookmark);
+    // The same for many rows at once, at the cost of one.
+    void addSelectedBookmarks(const QList<RecordSet::Bookmark> &bookmarks);
     void clearSelectedBookmarks();
     // Column selection (header clicks): first and last selected column, -1 when none.
     int selStartCol() const;
