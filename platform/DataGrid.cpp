@@ -814,6 +814,10 @@ void DataGrid::setEditActive(bool active)
     }
     const QModelIndex current = currentIndex();
     if (d->editor || !current.isValid() || !(current.flags() & Qt::ItemIsEditable)) return;
+    // The editor takes the focus: not from another widget of the window, which is in use while
+    // the host moves the current row (typing into the cell then starts the edit).
+    const QWidget *focus = window()->focusWidget();
+    if (focus && focus != this && !isAncestorOf(focus)) return;
     edit(current, QAbstractItemView::AllEditTriggers, nullptr);
 }
 

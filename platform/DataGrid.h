@@ -129,7 +129,8 @@ public:
     int selEndCol() const;
     void clearSelCols();
 
-    // In-place editing of the current cell.
+    // In-place editing of the current cell. Editing starts only while the focus is in the grid
+    // or nowhere in its window; ending it writes what was typed.
     void setEditActive(bool active);
     bool isEditActive() const;
     // Text selection inside the in-place editor: where it starts (the caret when nothing is
