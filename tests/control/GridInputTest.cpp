@@ -130,7 +130,7 @@ TEST_F(GridInput, TabAndEnterWalkTheShownRowsDeleteClearsFileAndFolderValues)
         {3, 1, Qt::Key_A, false},      {3, 1, Qt::Key_Left, false},
     };
     for (const auto &c : cases) {
-        SCOPED_TRACE(QTest::toString(c.row * 100 + c.column));
+        SCOPED_TRACE(std::string(kRows[c.row].name) + " column " + std::to_string(c.column));
         test::FakeAttribute &a = *source->attributes[std::size_t(c.row)];
         a.writes.clear();
         click(c.row, c.column);
