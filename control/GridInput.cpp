@@ -20,8 +20,7 @@ using platform::RecordSet;
 namespace {
 
 // The fields that decide a row's mode, read by `read(field)`.
-template <typename Read>
-EditModeFields editModeFields(Read read)
+template <typename Read> EditModeFields editModeFields(Read read)
 {
     return {read(fEditable), read(fExpression), read(fUnitsType), read(fAllowableValues),
             read(fDataType)};
@@ -29,8 +28,7 @@ EditModeFields editModeFields(Read read)
 
 // Runs a handler for a notification of the grid. Nothing may leave it: the notification comes
 // from inside the grid's event handling, which an exception must not cross.
-template <typename Handler>
-void trapped(Handler &&handler) noexcept
+template <typename Handler> void trapped(Handler &&handler) noexcept
 {
     try {
         handler();
@@ -82,8 +80,8 @@ bool ctlAttributesPrivate::IsReadOnlyRow(int row) const
     const RecordSet *table = grdEdit->dataSource();
     if (!table || row < 0 || row >= table->recordCount()) return false;
     try {
-        const QString mode = tabulon::GetEditMode(editModeFields(
-            [&](AttributeField field) { return table->valueAt(row, field); }));
+        const QString mode = tabulon::GetEditMode(
+            editModeFields([&](AttributeField field) { return table->valueAt(row, field); }));
         return mode == kModeLocked || mode == kModeExpression;
     } catch (...) {
         return false; // a data type that is no number: the row is an editable one
@@ -98,9 +96,10 @@ GridRows ctlAttributesPrivate::gridRows() const
 
 void ctlAttributesPrivate::ConnectGrid()
 {
-    QObject::connect(grdEdit, &DataGrid::rowColChanged, q, [this](RecordSet::Bookmark row, int col) {
-        trapped([&] { grdEdit_RowColChange(row, col); });
-    });
+    QObject::connect(grdEdit, &DataGrid::rowColChanged, q,
+                     [this](RecordSet::Bookmark row, int col) {
+                         trapped([&] { grdEdit_RowColChange(row, col); });
+                     });
     QObject::connect(grdEdit, &DataGrid::gridClicked, q,
                      [this] { trapped([&] { grdEdit_Click(); }); });
     QObject::connect(grdEdit, &DataGrid::keyDown, q, [this](int &keyCode, int shift) {

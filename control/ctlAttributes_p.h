@@ -9,8 +9,8 @@
 // EditMode, NextRow).
 
 #include "control/AttributeTable.h"
-#include "control/NextRow.h"
 #include "control/ctlAttributes.h"
+#include "control/NextRow.h"
 #include "core/Variant.h"
 #include "platform/FileSystemService.h"
 #include "platform/RecordSet.h"

@@ -270,8 +270,11 @@ bool DataGrid::Private::reportKey(const QKeyEvent *event)
 {
     int keyCode = keyCodeOf(event->key());
     if (keyCode == 0) return false;
+    // A handler may write a cell, and the write runs its owner's code, which may delete the
+    // grid: then the key is spent.
+    const QPointer<DataGrid> alive(q);
     Q_EMIT q->keyDown(keyCode, shiftStateOf(*event));
-    return keyCode == 0;
+    return !alive || keyCode == 0;
 }
 
 // Ctrl+Tab and Ctrl+Shift+Tab take the focus to the next or previous widget, as in other
@@ -280,8 +283,7 @@ bool DataGrid::Private::leavesGrid(const QKeyEvent *event)
 {
     const bool tab = event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab;
     if (!tab || !(event->modifiers() & Qt::ControlModifier)) return false;
-    const bool forward =
-        event->key() == Qt::Key_Tab && !(event->modifiers() & Qt::ShiftModifier);
+    const bool forward = event->key() == Qt::Key_Tab && !(event->modifiers() & Qt::ShiftModifier);
     const QPointer<DataGrid> grid = q;
     finishEditing(true);
     // The write runs the table's handlers, which may take the grid away.

@@ -23,11 +23,16 @@ const struct
     bool editable, expression;
     const char *mode;
 } kRows[] = {
-    {"Text", "", "", true, false, "Edit"},         {"Locked", "", "", false, true, "Locked"},
-    {"Expr", "FILE", "", true, true, "Expression"}, {"File", "File", "", true, false, "File"},
-    {"Folder", "Folder", "", true, false, "Folder"}, {"Lower", " file ", "", true, false, "File"},
-    {"Byf", "byf", "", true, false, "BYF"},        {"Enum", "", "an enumeration", true, false, "List"},
-    {"Bool", "", "", true, false, "List"},         {"Capital", "", "Enumeration", true, false, "Edit"},
+    {"Text", "", "", true, false, "Edit"},
+    {"Locked", "", "", false, true, "Locked"},
+    {"Expr", "FILE", "", true, true, "Expression"},
+    {"File", "File", "", true, false, "File"},
+    {"Folder", "Folder", "", true, false, "Folder"},
+    {"Lower", " file ", "", true, false, "File"},
+    {"Byf", "byf", "", true, false, "BYF"},
+    {"Enum", "", "an enumeration", true, false, "List"},
+    {"Bool", "", "", true, false, "List"},
+    {"Capital", "", "Enumeration", true, false, "Edit"},
 };
 constexpr int kRowCount = int(std::size(kRows));
 
@@ -209,7 +214,8 @@ TEST_F(GridInput, ReadOnlyRowsAreDrawnDisabled)
 {
     load();
     control.setForeColor(Qt::red);
-    const QRgb disabled = grid->palette().color(QPalette::Disabled, QPalette::Text).rgb() & 0xFFFFFF;
+    const QRgb disabled =
+        grid->palette().color(QPalette::Disabled, QPalette::Text).rgb() & 0xFFFFFF;
     ASSERT_NE(disabled, 0xFF0000u);
     const QImage image = grid->viewport()->grab().toImage();
     for (int row = 0; row < 4; ++row) {
