@@ -278,7 +278,8 @@ bool DataGrid::Private::reportKey(const QKeyEvent *event)
 }
 
 // Ctrl+Tab and Ctrl+Shift+Tab take the focus to the next or previous widget, as in other
-// item views, where Tab itself moves inside the grid. An open edit is kept.
+// item views, where Tab itself moves inside the grid. What was typed into an open editor is
+// written first.
 bool DataGrid::Private::leavesGrid(const QKeyEvent *event)
 {
     const bool tab = event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab;
@@ -672,7 +673,8 @@ void DataGrid::setBackColor(const QColor &color)
 
 QColor DataGrid::foreColor() const
 {
-    return palette().color(QPalette::Text);
+    // The colour set, also while the grid is disabled.
+    return palette().color(QPalette::Active, QPalette::Text);
 }
 
 void DataGrid::setForeColor(const QColor &color)
@@ -879,11 +881,11 @@ QSize DataGrid::minimumSizeHint() const
 
 void DataGrid::keyPressEvent(QKeyEvent *event)
 {
-    // A key the in-place editor did not use comes here after its editor reported it.
     if (d->leavesGrid(event)) {
         event->accept();
         return;
     }
+    // A key the in-place editor did not use comes here after its editor reported it.
     const QWidget *focus = QApplication::focusWidget();
     const bool fromEditor = focus && focus != this && isAncestorOf(focus);
     if (!fromEditor && d->reportKey(event)) {

@@ -217,6 +217,9 @@ TEST_F(GridInput, ReadOnlyRowsAreDrawnDisabled)
     const QRgb disabled =
         grid->palette().color(QPalette::Disabled, QPalette::Text).rgb() & 0xFFFFFF;
     ASSERT_NE(disabled, 0xFF0000u);
+    control.setEnabled(false);
+    EXPECT_EQ(control.ForeColor(), QColor(Qt::red)) << "as set, also while disabled";
+    control.setEnabled(true);
     const QImage image = grid->viewport()->grab().toImage();
     for (int row = 0; row < 4; ++row) {
         QSet<QRgb> inks;
