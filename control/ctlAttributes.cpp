@@ -143,6 +143,13 @@ ctlAttributes::ctlAttributes(QWidget *parent, const platform::Services &services
     d->m_colProperty = d->grdEdit->column(0);
     d->m_colValue = d->grdEdit->column(1);
 
+    // The control takes the focus as its grid, and grows in layouts.
+    setFocusPolicy(d->grdEdit->focusPolicy());
+    setFocusProxy(d->grdEdit);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    d->grdEdit->setReadOnlyRows([this](int row) { return d->IsReadOnlyRow(row); });
+    d->ConnectGrid();
+
     d->lstEdit = new platform::ListBox(this);
     d->lstEdit->setObjectName(QStringLiteral("lstEdit"));
     d->lstEdit->hide();
@@ -304,6 +311,16 @@ void ctlAttributes::Resize()
     d->m_colProperty->setWidth((grid->gridWidth() - d->m_sngRightMargin - d->m_sngSelectorWidth) *
                                d->m_sngPropFraction);
     d->FitValueColumn(d->m_colProperty);
+}
+
+QSize ctlAttributes::sizeHint() const
+{
+    return d->grdEdit->sizeHint();
+}
+
+QSize ctlAttributes::minimumSizeHint() const
+{
+    return d->grdEdit->minimumSizeHint();
 }
 
 void ctlAttributes::resizeEvent(QResizeEvent *event)

@@ -36,6 +36,7 @@ class TABULON_EXPORT ctlAttributes : public QWidget
     Q_PROPERTY(bool RecordSelectors READ RecordSelectors WRITE setRecordSelectors)
     Q_PROPERTY(bool ShowUnits READ ShowUnits WRITE setShowUnits)
     Q_PROPERTY(GridDisplayOrder DisplayOrder READ DisplayOrder WRITE setDisplayOrder)
+    Q_PROPERTY(int SelectedCount READ SelectedCount)
 
 public:
     // Row order of the grid: the source's own enumeration order, or position order. Any other
@@ -95,6 +96,20 @@ public:
     // empty variant.
     platform::Variant SetAttributeDisplayUnits(const platform::Variant &Index,
                                                const QString &DisplayUnits);
+
+    // The rows selected by their record selectors (or all, after a click on a column header).
+    int SelectedCount() const;
+    // The name of the attribute in the selected row at Index (0 first, in the order they were
+    // selected); the empty text for an Index outside the selection. The current row stays.
+    QString GetSelected(int Index) const;
+    // Moves the current cell one row down among the rows shown, from the last one to the top
+    // one shown, and applies that row's edit mode. Raises Error when no attributes are shown.
+    // Returns an empty variant.
+    platform::Variant GotoNextRow();
+
+    // The grid's size hints: room for about ten rows.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
 
     // The facilities this instance uses.
     const platform::Services &services() const;

@@ -3,11 +3,14 @@
 // Private part of ctlAttributes: the control's state and the steps its public members run.
 // Not installed; not part of the API. Each concern keeps its steps in a file of its own:
 // ctlAttributes.cpp (creation, properties, layout), AttributeTable.cpp (the table and its
-// load), WriteBack.cpp (edits reaching the attribute objects). Rules that need no state are
-// free functions beside them (RowDisplay, ValueDisplay, UnitConvert).
+// load), WriteBack.cpp (edits reaching the attribute objects), GridInput.cpp (edit modes and
+// the grid's notifications), Selection.cpp (the host's selection and row stepping). Rules that
+// need no state are free functions beside them (RowDisplay, ValueDisplay, UnitConvert,
+// EditMode, NextRow).
 
 #include "control/AttributeTable.h"
 #include "control/ctlAttributes.h"
+#include "control/NextRow.h"
 #include "core/Variant.h"
 #include "platform/FileSystemService.h"
 #include "platform/RecordSet.h"
@@ -70,6 +73,28 @@ public:
                                   std::span<const platform::RecordSet::ChangedField> fields,
                                   platform::RecordSet &rs);
 
+    // Edit modes. GetEditMode: the mode of the table's current record; raises what reading
+    // its fields raises (NoCurrentRecord before the first row or after the last).
+    QString GetEditMode() const;
+    // Records the applied cell and sets the value column's button and lock and the grid's
+    // in-place editing for the current row's mode. Reports nothing.
+    void ApplyEditMode(bool selectText);
+    // Whether a row of the grid's table cannot be changed in place: its mode is "Locked" or
+    // "Expression". Such rows are drawn read-only.
+    bool IsReadOnlyRow(int row) const;
+    // The grid's rows as the row stepping sees them.
+    GridRows gridRows() const;
+
+    // The grid's notifications. Connected once, at creation; whatever they raise ends there.
+    void ConnectGrid();
+    void grdEdit_RowColChange(platform::RecordSet::Bookmark LastRow, int LastCol);
+    void grdEdit_Click();
+    void grdEdit_KeyDown(int &KeyCode, int Shift);
+    void grdEdit_SelChange(bool &Cancel);
+    void grdEdit_ColResize(int ColIndex, bool &Cancel);
+    // Returns the mode of the row whose button was pressed, which decides its editor.
+    QString grdEdit_ButtonClick(int ColIndex);
+
     ctlAttributes *const q;
     const platform::Services m_services;
 
@@ -93,6 +118,10 @@ public:
     float m_sngPropFraction = 0.5f; // share of the usable width given to the property column
     float m_sngRightMargin = 0;     // twips kept free right of the value column
     float m_sngSelectorWidth = 0;   // twips allowed for the record selectors
+    // The grid's current cell at the last ApplyEditMode (the row counted from the first
+    // visible row); -1 before the first.
+    int m_iLastCol = -1;
+    int m_iLastRow = -1;
 };
 
 } // namespace tabulon

@@ -61,6 +61,7 @@ public:
     double rowHeightTwips = kDefaultRowHeight;
     int preferredColumn = -1; // current column asked for while there was no current row
     QPointer<QLineEdit> editor;
+    std::function<bool(int)> isReadOnlyRow;
     QMetaObject::Connection selectionConnection;
     QMetaObject::Connection resizeConnection;
 
@@ -85,6 +86,7 @@ public:
     void disconnectCursor();
     void finishEditing(bool commit);
     bool reportKey(const QKeyEvent *event);
+    bool leavesGrid(const QKeyEvent *event);
     bool showsButton(const QModelIndex &index) const;
     static QRect buttonRect(const QRect &cell);
     std::vector<int> selectedColumns() const;
@@ -165,12 +167,16 @@ protected:
             option->features |= QStyleOptionViewItem::WrapText;
         else
             option->features &= ~QStyleOptionViewItem::WrapText;
+        if (d->isReadOnlyRow && d->isReadOnlyRow(index.row()))
+            option->palette.setBrush(QPalette::Text,
+                                     option->palette.brush(QPalette::Disabled, QPalette::Text));
     }
 
     bool eventFilter(QObject *object, QEvent *event) override
     {
         if (event->type() == QEvent::KeyPress) {
             const auto *key = static_cast<QKeyEvent *>(event);
+            if (d->leavesGrid(key)) return true;
             if (key != d->gridKey && d->reportKey(key)) return true;
             switch (key->key()) {
             case Qt::Key_Tab:
@@ -197,6 +203,7 @@ void DataGrid::Private::applyRowHeight()
 {
     QHeaderView *rows = q->verticalHeader();
     rows->setDefaultSectionSize(std::max(1, toPixels(rowHeightTwips, q->twipsPerPixelY())));
+    q->updateGeometry(); // the size hint counts rows
 }
 
 int DataGrid::Private::columnForNewRow() const
@@ -263,8 +270,26 @@ bool DataGrid::Private::reportKey(const QKeyEvent *event)
 {
     int keyCode = keyCodeOf(event->key());
     if (keyCode == 0) return false;
+    // A handler may write a cell, and the write runs its owner's code, which may delete the
+    // grid: then the key is spent.
+    const QPointer<DataGrid> alive(q);
     Q_EMIT q->keyDown(keyCode, shiftStateOf(*event));
-    return keyCode == 0;
+    return !alive || keyCode == 0;
+}
+
+// Ctrl+Tab and Ctrl+Shift+Tab take the focus to the next or previous widget, as in other
+// item views, where Tab itself moves inside the grid. What was typed into an open editor is
+// written first.
+bool DataGrid::Private::leavesGrid(const QKeyEvent *event)
+{
+    const bool tab = event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab;
+    if (!tab || !(event->modifiers() & Qt::ControlModifier)) return false;
+    const bool forward = event->key() == Qt::Key_Tab && !(event->modifiers() & Qt::ShiftModifier);
+    const QPointer<DataGrid> grid = q;
+    finishEditing(true);
+    // The write runs the table's handlers, which may take the grid away.
+    if (grid) grid->QAbstractScrollArea::focusNextPrevChild(forward);
+    return true;
 }
 
 bool DataGrid::Private::showsButton(const QModelIndex &index) const
@@ -648,13 +673,16 @@ void DataGrid::setBackColor(const QColor &color)
 
 QColor DataGrid::foreColor() const
 {
-    return palette().color(QPalette::Text);
+    // The colour set, also while the grid is disabled.
+    return palette().color(QPalette::Active, QPalette::Text);
 }
 
 void DataGrid::setForeColor(const QColor &color)
 {
+    // The disabled group keeps the style's colour: read-only rows are drawn in it.
     QPalette p = palette();
-    p.setColor(QPalette::Text, color);
+    p.setColor(QPalette::Active, QPalette::Text, color);
+    p.setColor(QPalette::Inactive, QPalette::Text, color);
     setPalette(p);
 }
 
@@ -667,6 +695,7 @@ void DataGrid::setRecordSelectors(bool on)
 {
     verticalHeader()->setVisible(on);
     updateGeometries();
+    updateGeometry();
 }
 
 int DataGrid::rowCount() const
@@ -742,11 +771,18 @@ QList<RecordSet::Bookmark> DataGrid::selectedBookmarks() const
 
 void DataGrid::addSelectedBookmark(RecordSet::Bookmark bookmark)
 {
-    const int row = RecordSet::rowOfBookmark(bookmark);
-    if (row < 0 || row >= rowCount() || d->bookmarkSet.count(row)) return;
+    addSelectedBookmarks({bookmark});
+}
+
+void DataGrid::addSelectedBookmarks(const QList<RecordSet::Bookmark> &bookmarks)
+{
+    const std::size_t before = d->bookmarkRows.size();
     const std::vector<int> columns = d->selectedColumns();
-    d->addBookmarkRow(row);
-    d->applySelection(columns);
+    for (RecordSet::Bookmark bookmark : bookmarks) {
+        const int row = RecordSet::rowOfBookmark(bookmark);
+        if (row >= 0 && row < rowCount()) d->addBookmarkRow(row);
+    }
+    if (d->bookmarkRows.size() != before) d->applySelection(columns);
 }
 
 void DataGrid::clearSelectedBookmarks()
@@ -782,6 +818,10 @@ void DataGrid::setEditActive(bool active)
     }
     const QModelIndex current = currentIndex();
     if (d->editor || !current.isValid() || !(current.flags() & Qt::ItemIsEditable)) return;
+    // The editor takes the focus: not from another widget of the window, which is in use while
+    // the host moves the current row (typing into the cell then starts the edit).
+    const QWidget *focus = window()->focusWidget();
+    if (focus && focus != this && !isAncestorOf(focus)) return;
     edit(current, QAbstractItemView::AllEditTriggers, nullptr);
 }
 
@@ -790,20 +830,25 @@ bool DataGrid::isEditActive() const
     return d->editor != nullptr;
 }
 
-void DataGrid::setEditSelection(int start, int length)
-{
-    if (d->editor) d->editor->setSelection(start, length);
-}
-
-int DataGrid::editSelectionStart() const
+int DataGrid::selStart() const
 {
     if (!d->editor) return 0;
     return d->editor->hasSelectedText() ? d->editor->selectionStart() : d->editor->cursorPosition();
 }
 
-int DataGrid::editSelectionLength() const
+void DataGrid::setSelStart(int start)
+{
+    if (d->editor) d->editor->setSelection(start, selLength());
+}
+
+int DataGrid::selLength() const
 {
     return d->editor ? d->editor->selectionLength() : 0;
+}
+
+void DataGrid::setSelLength(int length)
+{
+    if (d->editor) d->editor->setSelection(selStart(), length);
 }
 
 void DataGrid::refresh()
@@ -811,8 +856,35 @@ void DataGrid::refresh()
     viewport()->update();
 }
 
+void DataGrid::setReadOnlyRows(std::function<bool(int row)> isReadOnly)
+{
+    d->isReadOnlyRow = std::move(isReadOnly);
+    viewport()->update();
+}
+
+QSize DataGrid::sizeHint() const
+{
+    const int frame = 2 * frameWidth();
+    const int selectors = recordSelectors() ? verticalHeader()->sizeHint().width() : 0;
+    return {frame + selectors + 40 * fontMetrics().averageCharWidth(),
+            frame + horizontalHeader()->sizeHint().height() +
+                10 * verticalHeader()->defaultSectionSize()};
+}
+
+QSize DataGrid::minimumSizeHint() const
+{
+    const int frame = 2 * frameWidth();
+    return {frame + 12 * fontMetrics().averageCharWidth(),
+            frame + horizontalHeader()->sizeHint().height() +
+                3 * verticalHeader()->defaultSectionSize()};
+}
+
 void DataGrid::keyPressEvent(QKeyEvent *event)
 {
+    if (d->leavesGrid(event)) {
+        event->accept();
+        return;
+    }
     // A key the in-place editor did not use comes here after its editor reported it.
     const QWidget *focus = QApplication::focusWidget();
     const bool fromEditor = focus && focus != this && isAncestorOf(focus);

@@ -8,6 +8,7 @@
 #include <QList>
 #include <QTableView>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -120,21 +121,34 @@ public:
     // Selection of whole rows, as bookmarks of the bound table, in the order they were added.
     QList<RecordSet::Bookmark> selectedBookmarks() const;
     void addSelectedBookmark(RecordSet::Bookmark bookmark);
+    // The same for many rows at once, at the cost of one.
+    void addSelectedBookmarks(const QList<RecordSet::Bookmark> &bookmarks);
     void clearSelectedBookmarks();
     // Column selection (header clicks): first and last selected column, -1 when none.
     int selStartCol() const;
     int selEndCol() const;
     void clearSelCols();
 
-    // In-place editing of the current cell.
+    // In-place editing of the current cell. Editing starts only while the focus is in the grid
+    // or nowhere in its window; ending it writes what was typed.
     void setEditActive(bool active);
     bool isEditActive() const;
-    // Text selection inside the in-place editor.
-    void setEditSelection(int start, int length);
-    int editSelectionStart() const;
-    int editSelectionLength() const;
+    // Text selection inside the in-place editor: where it starts (the caret when nothing is
+    // selected) and how many characters it takes. Without an editor: 0, and setting does nothing.
+    int selStart() const;
+    void setSelStart(int start);
+    int selLength() const;
+    void setSelLength(int length);
     // Repaints the grid (a button switched on is drawn in the current cell).
     void refresh();
+
+    // Rows for which `isReadOnly` (given the table row) holds are drawn in the palette's
+    // disabled text colour. Asked while painting, so it must be cheap and must not throw.
+    void setReadOnlyRows(std::function<bool(int row)> isReadOnly);
+
+    // About ten rows of two columns of twenty characters; at least three rows.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
 
 Q_SIGNALS:
     // The current cell moved (lastRow is the bookmark of the previous row, 0 for none).
@@ -142,7 +156,8 @@ Q_SIGNALS:
     // A mouse click in the grid's cells.
     void gridClicked();
     // A key went down in the grid; a handler may change keyCode (virtual-key code, see
-    // keyCodeOf()). shift: 1 Shift, 2 Ctrl, 4 Alt.
+    // keyCodeOf()). shift: 1 Shift, 2 Ctrl, 4 Alt. Ctrl+Tab and Ctrl+Shift+Tab are not
+    // reported: they move the focus out of the grid, forwards and backwards.
     void keyDown(int &keyCode, int shift);
     // The selected rows or columns changed.
     void selectionRangeChanged(bool &cancel);

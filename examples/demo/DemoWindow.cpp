@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
@@ -51,6 +52,7 @@ DemoWindow::DemoWindow(std::shared_ptr<tabulon::AttributeCollection> object, con
         m_editor->setPropertyCaption(QStringLiteral("Property"));
         m_editor->setValueCaption(QStringLiteral("Value"));
         m_editor->setShowUnits(true);
+        m_editor->setRecordSelectors(true);
     }
 
     auto *bar = addToolBar(QStringLiteral("Options"));
@@ -72,6 +74,30 @@ DemoWindow::DemoWindow(std::shared_ptr<tabulon::AttributeCollection> object, con
                   m_editor->setDisplayOrder(on ? ctlAttributes::eGDOInsertion
                                                : ctlAttributes::eGDODefault);
               });
+    bar->addSeparator();
+    auto *next = new QPushButton(QStringLiteral("Next row"), bar);
+    next->setToolTip(QStringLiteral("Moves to the next row shown, as a host stepping through "
+                                    "the attributes would"));
+    connect(next, &QPushButton::clicked, this, [this] {
+        try {
+            m_editor->GotoNextRow();
+        } catch (const std::exception &e) {
+            log(QStringLiteral("GotoNextRow failed: %1").arg(QString::fromUtf8(e.what())));
+        }
+    });
+    bar->addWidget(next);
+
+    // The host's view of the selection: the rows chosen by their selectors, or all of them
+    // after a click on a column header.
+    m_selected = new QLabel(this);
+    statusBar()->addPermanentWidget(m_selected);
+    const auto showSelected = [this] {
+        const int n = m_editor->SelectedCount();
+        m_selected->setText(n == 1 ? QStringLiteral("1 row selected: %1")
+                                         .arg(m_editor->GetSelected(0))
+                                   : QStringLiteral("%1 rows selected").arg(n));
+    };
+    showSelected();
 
     // The cell editor will open the builder from the value cell; until then, a menu does.
     QMenu *expressions = menuBar()->addMenu(QStringLiteral("&Expressions"));
@@ -95,8 +121,10 @@ DemoWindow::DemoWindow(std::shared_ptr<tabulon::AttributeCollection> object, con
         }
         log(QStringLiteral("AttributeChange  %1 = %2").arg(name, value));
     });
-    connect(m_editor, &ctlAttributes::SelectionChange, this,
-            [this] { log(QStringLiteral("SelectionChange")); });
+    connect(m_editor, &ctlAttributes::SelectionChange, this, [this, showSelected] {
+        log(QStringLiteral("SelectionChange"));
+        showSelected();
+    });
     connect(m_editor, &ctlAttributes::propertyChanged, this, [this](const QString &key) {
         statusBar()->showMessage(QStringLiteral("%1 changed").arg(key), 3000);
     });

@@ -7,6 +7,7 @@
 
 #include <memory>
 
+class QLabel;
 class QPlainTextEdit;
 class QSettings;
 
@@ -43,5 +44,6 @@ private:
     const tabulon::platform::Services m_services;
     tabulon::ctlAttributes *m_editor;
     QPlainTextEdit *m_log;
+    QLabel *m_selected;
     std::shared_ptr<tabulon::AttributeCollection> m_object;
 };

@@ -1,7 +1,7 @@
 // tabulon-demo: shows one object's attributes in the attribute editor.
 //
 //   tabulon-demo [FILE.json] [--screenshot FILE.png] [--builder-screenshot FILE.png]
-//                [--settings FILE.ini] [--edit NAME=TEXT]...
+//                [--settings FILE.ini] [--edit NAME=TEXT]... [--current NAME]
 //
 // Without a file it shows the stand-in library's built-in object. Without a display it can only
 // write a screenshot.
@@ -72,32 +72,44 @@ private:
     QString m_path;
 };
 
-// Types `text` into the value cell of the row whose property column shows `name`, through the
-// grid's in-place editor, and commits it with Enter. False when no row shows that name.
-bool typeInto(tabulon::ctlAttributes &editor, const QString &name, const QString &text)
+// Makes the value cell of the row whose property column shows `name` the editor's current
+// cell, as a click would, and returns its grid; nullptr when no row shows that name.
+QTableView *goToValueOf(tabulon::ctlAttributes &editor, const QString &name)
 {
     // The editor's grid is an item view: its visible columns are the property and the value.
     auto *grid = editor.findChild<QTableView *>();
     QAbstractItemModel *model = grid ? grid->model() : nullptr;
-    if (!model) return false;
+    if (!model) return nullptr;
     QList<int> shown;
     for (int c = 0; c < model->columnCount(); ++c)
         if (!grid->isColumnHidden(c)) shown << c;
-    if (shown.size() != 2) return false;
+    if (shown.size() != 2) return nullptr;
     for (int row = 0; row < model->rowCount(); ++row) {
         if (model->index(row, shown[0]).data().toString() != name) continue;
-        const QModelIndex cell = model->index(row, shown[1]);
-        grid->setCurrentIndex(cell);
-        grid->edit(cell);
-        auto *line = qobject_cast<QLineEdit *>(grid->indexWidget(cell));
-        if (!line) return false;
-        line->selectAll();
-        line->insert(text);
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-        QCoreApplication::sendEvent(line, &press);
-        return true;
+        // A click focuses the grid and moves the current cell without selecting rows.
+        grid->setFocus();
+        grid->selectionModel()->setCurrentIndex(model->index(row, shown[1]),
+                                                QItemSelectionModel::NoUpdate);
+        return grid;
     }
-    return false;
+    return nullptr;
+}
+
+// Types `text` into the value cell of the row whose property column shows `name`, through the
+// grid's in-place editor, and commits it with Enter. False when no row shows that name or its
+// value cannot be typed into.
+bool typeInto(tabulon::ctlAttributes &editor, const QString &name, const QString &text)
+{
+    QTableView *grid = goToValueOf(editor, name);
+    if (!grid) return false;
+    // Moving there opened the editor of a row that takes typing.
+    auto *line = qobject_cast<QLineEdit *>(grid->indexWidget(grid->currentIndex()));
+    if (!line) return false;
+    line->selectAll();
+    line->insert(text);
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QCoreApplication::sendEvent(line, &press);
+    return true;
 }
 
 // Whether there is a display for Qt's default platform. Only X11 and Wayland say so in the
@@ -146,8 +158,13 @@ int main(int argc, char **argv)
         QStringLiteral("Open the expression builder for the first expression attribute, write a "
                        "screenshot of it to <png> and quit."),
         QStringLiteral("png"));
+    QCommandLineOption current(QStringLiteral("current"),
+                               QStringLiteral("Make the value cell of the row shown as <name> the "
+                                              "current cell, after the edits."),
+                               QStringLiteral("name"));
     parser.addOption(screenshot);
     parser.addOption(builderScreenshot);
+    parser.addOption(current);
     parser.addOption(settingsFile);
     parser.addOption(edit);
     parser.process(app);
@@ -193,9 +210,12 @@ int main(int argc, char **argv)
         for (const QString &request : parser.values(edit)) {
             const qsizetype eq = request.indexOf(u'=');
             if (eq <= 0 || !typeInto(*window.editor(), request.left(eq), request.mid(eq + 1)))
-                std::fprintf(stderr, "tabulon-demo: no row shown as \"%s\"\n",
+                std::fprintf(stderr, "tabulon-demo: no row shown as \"%s\" takes typing\n",
                              qPrintable(request.left(eq)));
         }
+        if (parser.isSet(current) && !goToValueOf(*window.editor(), parser.value(current)))
+            std::fprintf(stderr, "tabulon-demo: no row shown as \"%s\"\n",
+                         qPrintable(parser.value(current)));
         if (parser.isSet(builderScreenshot)) {
             const QStringList expressions = window.expressionAttributes();
             if (expressions.isEmpty()) {

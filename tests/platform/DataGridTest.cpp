@@ -239,8 +239,9 @@ TEST_F(DataGridTest, TypedTextArrivesAsOneFieldChangeOnItsRow)
         rs.setCurrentRow(c.row);
         grid->setEditActive(true);
         ASSERT_NE(editor(), nullptr);
-        EXPECT_EQ(grid->editSelectionLength(), 4) << "the whole text is selected";
-        grid->setEditSelection(1, 2);
+        EXPECT_EQ(grid->selLength(), 4) << "the whole text is selected";
+        grid->setSelStart(1);
+        grid->setSelLength(2);
 
         QTest::keyClicks(editor(), QStringLiteral("XY"));
         EXPECT_TRUE(changes.empty()) << "nothing is written while typing";
@@ -386,7 +387,8 @@ TEST_F(DataGridTest, EditorReopenedOnEveryMoveWritesOnlyTheEditedRow)
 {
     QObject::connect(grid.get(), &DataGrid::rowColChanged, &scope, [this] {
         grid->setEditActive(true);
-        grid->setEditSelection(0, grid->column(grid->currentColumn())->text().size());
+        grid->setSelStart(0);
+        grid->setSelLength(grid->column(grid->currentColumn())->text().size());
     });
     rs.setCurrentRow(1);
     QTest::keyClicks(editor(), QStringLiteral("A"));
