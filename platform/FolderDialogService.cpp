@@ -1,61 +1,331 @@
 #include "platform/FolderDialogService.h"
 
-#include <QFileDialog>
-#include <QFileInfo>
-#include <QTimer>
+#include "platform/Shell_p.h"
 
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QSortFilterProxyModel>
+#include <QTimer>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cstring>
 #include <utility>
 
 namespace tabulon::platform {
 
 namespace {
 
-// A plain QFileDialog in folder mode. It has no status line and manages its OK button itself,
-// so it ignores those two requests, and it refuses typed paths that name no folder on its own,
-// so it never reports a failed validation.
-class QtFolderDialog : public FolderDialogService::Dialog
+// Shows the folders of a file-system model below one root folder, with that folder itself as
+// the single top item (a tree view's root index would hide it and make it unselectable).
+class RootFilter : public QSortFilterProxyModel
 {
 public:
-    explicit QtFolderDialog(QFileDialog &dialog) : m_dialog(dialog) {}
-
-    void setSelection(const QString &path) override
+    RootFilter(QFileSystemModel &model, const QString &rootPath, QObject *parent)
+        : QSortFilterProxyModel(parent), m_model(model), m_rootPath(rootPath)
     {
-        if (path.isEmpty()) return;
-        const QFileInfo info(path);
-        m_dialog.setDirectory(info.absolutePath());
-        m_dialog.selectFile(info.absoluteFilePath());
+        setSourceModel(&model);
+        setSortCaseSensitivity(Qt::CaseInsensitive);
+        setRecursiveFilteringEnabled(false);
     }
-    void setStatusText(const QString &) override {}
-    void setOkEnabled(bool) override {}
-    QWidget *window() override { return &m_dialog; }
+
+    // The source index of the top item's parent: the children of it that are not the root
+    // are filtered out. Invalid without a root: then every drive is a top item.
+    QModelIndex topParent() const
+    {
+        return m_rootPath.isEmpty() ? QModelIndex() : m_model.index(m_rootPath).parent();
+    }
+
+protected:
+    bool filterAcceptsRow(int row, const QModelIndex &parent) const override
+    {
+        if (m_rootPath.isEmpty()) return true;
+        const QModelIndex index = m_model.index(row, 0, parent);
+        const QString path = m_model.filePath(index);
+        // Ancestors of the root stay so that the root can be reached; their other children go.
+        return path == m_rootPath || m_rootPath.startsWith(path == u"/" ? path : path + u'/') ||
+               path.startsWith(m_rootPath == u"/" ? m_rootPath : m_rootPath + u'/');
+    }
 
 private:
-    QFileDialog &m_dialog;
+    QFileSystemModel &m_model;
+    QString m_rootPath;
+};
+
+// The built-in folder picker: the instruction text, an optional status line, the tree of
+// folders, an optional edit box, OK and Cancel. Every item of its tree is a file-system
+// folder, so BIF_RETURNONLYFSDIRS has nothing to refuse.
+class FolderPicker : public QDialog
+{
+public:
+    FolderPicker(FolderDialogService::Request &request, FolderDialogService::Dialog &handle)
+        : QDialog(request.owner), m_request(request), m_handle(handle)
+    {
+        setObjectName(QStringLiteral("FolderPicker"));
+        setWindowTitle(QStringLiteral("Select Folder"));
+        const quint32 flags = request.flags;
+        const QString rootPath = request.root ? request.root->path : QString();
+
+        m_model = new QFileSystemModel(this);
+        m_model->setFilter(QDir::AllDirs | QDir::Drives | QDir::NoDotAndDotDot);
+        m_model->setReadOnly(true);
+        m_model->setRootPath(rootPath.isEmpty() ? QString() : rootPath);
+        m_filter = new RootFilter(*m_model, rootPath, this);
+
+        auto *title = new QLabel(QString::fromLocal8Bit(request.title), this);
+        title->setObjectName(QStringLiteral("title"));
+        title->setWordWrap(true);
+        title->setVisible(!request.title.isEmpty());
+
+        if (flags & BIF_STATUSTEXT) {
+            m_status = new QLabel(this);
+            m_status->setObjectName(QStringLiteral("status"));
+            // A long path must not widen the dialog; it is cut at the edge and shown whole
+            // in the tooltip.
+            m_status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+            m_status->setTextFormat(Qt::PlainText);
+        }
+
+        m_tree = new QTreeView(this);
+        m_tree->setObjectName(QStringLiteral("folders"));
+        m_tree->setModel(m_filter);
+        m_tree->setHeaderHidden(true);
+        for (int column = 1; column < m_filter->columnCount(); ++column)
+            m_tree->hideColumn(column);
+        m_tree->setSortingEnabled(true);
+        m_tree->sortByColumn(0, Qt::AscendingOrder);
+        m_tree->setUniformRowHeights(true);
+        m_tree->setSelectionMode(QAbstractItemView::SingleSelection);
+        m_tree->setRootIndex(m_filter->mapFromSource(m_filter->topParent()));
+
+        auto *layout = new QVBoxLayout(this);
+        layout->addWidget(title);
+        if (m_status) layout->addWidget(m_status);
+        layout->addWidget(m_tree, 1);
+        if (flags & BIF_EDITBOX) {
+            m_edit = new QLineEdit(this);
+            m_edit->setObjectName(QStringLiteral("folder"));
+            auto *label = new QLabel(QStringLiteral("&Folder:"), this);
+            label->setBuddy(m_edit);
+            auto *row = new QHBoxLayout;
+            row->addWidget(label);
+            row->addWidget(m_edit, 1);
+            layout->addLayout(row);
+            QObject::connect(m_edit, &QLineEdit::textEdited, this, [this] {
+                // New text is a new request: a failed validation no longer holds OK back.
+                if (std::exchange(m_validationFailed, false)) ok()->setEnabled(true);
+            });
+        }
+        m_buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+        layout->addWidget(m_buttons);
+        QObject::connect(m_buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+        QObject::connect(m_buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+        if (flags & BIF_NEWDIALOGSTYLE) {
+            setSizeGripEnabled(true);
+            resize(440, 520);
+        } else {
+            setFixedSize(360, 420);
+        }
+
+        selectInitial(rootPath);
+        QObject::connect(m_tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
+                         [this](const QModelIndex &current) { selectionChanged(current); });
+    }
+
+    // The chosen folder once the dialog has been accepted; empty otherwise.
+    QString chosen() const { return m_chosen; }
+
+    // Sends the first notifications once the dialog is up: BFFM_INITIALIZED, then the
+    // selection it opened with, unless the callback already moved it.
+    void start()
+    {
+        m_tree->setFocus();
+        m_selectionReported = false;
+        notify(BFFM_INITIALIZED, {});
+        if (!m_selectionReported) selectionChanged(m_tree->currentIndex());
+    }
+
+    void setStatusText(const QString &text)
+    {
+        if (!m_status) return;
+        m_status->setText(text);
+        m_status->setToolTip(text);
+    }
+    void enableOk(bool enabled) { ok()->setEnabled(enabled); }
+    void select(const QString &path)
+    {
+        if (path.isEmpty()) {
+            m_tree->setCurrentIndex(QModelIndex());
+            return;
+        }
+        const QModelIndex index = m_filter->mapFromSource(m_model->index(path));
+        if (!index.isValid()) return; // outside the root
+        m_tree->setCurrentIndex(index);
+        m_tree->scrollTo(index);
+    }
+
+    void accept() override
+    {
+        const QString current = currentPath();
+        const QString typed = m_edit ? m_edit->text().trimmed() : QString();
+        if (!typed.isEmpty() && typed != currentName()) {
+            const QString target = QDir::cleanPath(QDir(current).absoluteFilePath(typed));
+            if (QFileInfo(target).isDir()) {
+                finish(target);
+                return;
+            }
+            if (m_request.flags & BIF_VALIDATE) {
+                QPointer<FolderPicker> self(this);
+                m_validationFailed = true;
+                const qint32 keepOpen = notify(BFFM_VALIDATEFAILEDA, {nullptr, typed.toLocal8Bit()});
+                // Not kept open: the typed text named nothing, so nothing is chosen.
+                if (self && !keepOpen && isVisible()) reject();
+                return;
+            }
+            // Without validation the typed text is dropped and the selection stands.
+        }
+        if (current.isEmpty())
+            reject();
+        else
+            finish(current);
+    }
+
+private:
+    QPushButton *ok() const { return m_buttons->button(QDialogButtonBox::Ok); }
+
+    QString currentPath() const
+    {
+        const QModelIndex index = m_tree->currentIndex();
+        return index.isValid() ? m_model->filePath(m_filter->mapToSource(index)) : QString();
+    }
+    QString currentName() const
+    {
+        const QModelIndex index = m_tree->currentIndex();
+        return index.isValid() ? index.data().toString() : QString();
+    }
+
+    void selectInitial(const QString &rootPath)
+    {
+        const QString start = rootPath.isEmpty() ? QDir::homePath() : rootPath;
+        const QModelIndex index = m_filter->mapFromSource(m_model->index(start));
+        m_tree->setCurrentIndex(index);
+        m_tree->expand(index);
+        m_tree->scrollTo(index);
+    }
+
+    void selectionChanged(const QModelIndex &current)
+    {
+        m_selectionReported = true;
+        m_validationFailed = false;
+        const QString path = currentPath();
+        ok()->setEnabled(current.isValid());
+        if (m_edit) m_edit->setText(currentName());
+        if (!current.isValid()) {
+            notify(BFFM_SELCHANGED, {});
+            return;
+        }
+        ShellAllocator &allocator = ShellAllocator::instance();
+        ItemIdList *item = allocator.allocate(path, currentName());
+        notify(BFFM_SELCHANGED, {item, {}});
+        allocator.free(item);
+    }
+
+    qint32 notify(unsigned message, const FolderDialogService::Notification &param)
+    {
+        if (!m_request.callback) return 0;
+        return m_request.callback(m_handle, message, param, m_request.callbackData);
+    }
+
+    void finish(const QString &path)
+    {
+        m_chosen = path;
+        QDialog::accept();
+    }
+
+    FolderDialogService::Request &m_request;
+    FolderDialogService::Dialog &m_handle;
+    QFileSystemModel *m_model = nullptr;
+    RootFilter *m_filter = nullptr;
+    QTreeView *m_tree = nullptr;
+    QLabel *m_status = nullptr;
+    QLineEdit *m_edit = nullptr;
+    QDialogButtonBox *m_buttons = nullptr;
+    QString m_chosen;
+    bool m_selectionReported = false;
+    bool m_validationFailed = false;
+};
+
+// The messages of the callback, applied to the picker while it exists.
+class PickerHandle : public FolderDialogService::Dialog
+{
+public:
+    void attach(FolderPicker *picker) { m_picker = picker; }
+
+    void setStatusText(const QByteArray &text) override
+    {
+        if (m_picker) m_picker->setStatusText(QString::fromLocal8Bit(text));
+    }
+    void enableOk(bool enabled) override
+    {
+        if (m_picker) m_picker->enableOk(enabled);
+    }
+    void setSelection(const ItemIdList *item) override
+    {
+        if (m_picker) m_picker->select(item ? item->path : QString());
+    }
+    void setWindowText(const QByteArray &text) override
+    {
+        if (m_picker) m_picker->setWindowTitle(QString::fromLocal8Bit(text));
+    }
+    void setFocus() override
+    {
+        if (!m_picker) return;
+        m_picker->activateWindow();
+        m_picker->setFocus();
+    }
+    void close() override
+    {
+        if (m_picker) m_picker->reject();
+    }
+    QWidget *window() override { return m_picker; }
+
+private:
+    QPointer<FolderPicker> m_picker;
 };
 
 class QtFolderDialogService : public FolderDialogService
 {
 public:
-    std::optional<Selection> browse(const Request &request) override
+    ItemIdList *browse(Request &request) override
     {
-        QFileDialog dialog(request.owner, request.title, request.root);
-        dialog.setFileMode(QFileDialog::Directory);
-        dialog.setOption(QFileDialog::ShowDirsOnly);
-        // The Qt dialog, not the desktop's: only it reports selection changes.
-        dialog.setOption(QFileDialog::DontUseNativeDialog);
-        QtFolderDialog handle(dialog);
-        if (Listener *listener = request.listener) {
-            QObject::connect(
-                &dialog, &QFileDialog::currentChanged, &dialog,
-                [&](const QString &path) { listener->selectionChanged(handle, path); });
-            // Once the dialog is up, that is on the first turn of its event loop.
-            QTimer::singleShot(0, &dialog, [&] { listener->initialized(handle); });
-        }
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-            return std::nullopt;
-        const QString path = dialog.selectedFiles().constFirst();
-        const QString name = QFileInfo(path).fileName();
-        return Selection{path, name.isEmpty() ? path : name};
+        PickerHandle handle;
+        // On the heap: a callback that deletes the owner takes the picker with it.
+        QPointer<FolderPicker> picker = new FolderPicker(request, handle);
+        handle.attach(picker);
+        QTimer::singleShot(0, picker, [&picker] { picker->start(); });
+        const int result = picker->exec();
+        if (!picker) return nullptr;
+        const QString path = picker->chosen();
+        delete picker;
+        if (result != QDialog::Accepted || path.isEmpty()) return nullptr;
+
+        const QFileInfo info(path);
+        const QString name = info.fileName().isEmpty() ? path : info.fileName();
+        QByteArray narrow = name.toLocal8Bit().left(kMaxPath - 1);
+        std::memcpy(request.displayName.data(), narrow.constData(), size_t(narrow.size()));
+        request.displayName[size_t(narrow.size())] = '\0';
+        return ShellAllocator::instance().allocate(path, name);
     }
 };
 
@@ -64,7 +334,6 @@ FolderDialogService *installed = nullptr;
 } // namespace
 
 FolderDialogService::Dialog::~Dialog() = default;
-FolderDialogService::Listener::~Listener() = default;
 FolderDialogService::~FolderDialogService() = default;
 
 FolderDialogService &FolderDialogService::instance()
