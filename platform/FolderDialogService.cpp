@@ -2,9 +2,11 @@
 
 #include "platform/Shell_p.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QFileIconProvider>
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QHBoxLayout>
@@ -14,6 +16,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QSortFilterProxyModel>
+#include <QStyle>
 #include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -62,6 +65,54 @@ private:
     QString m_rootPath;
 };
 
+// Folder icons from the style where the desktop theme has none (as on the offscreen
+// platform), so that the tree always reads as folders.
+class FolderIcons : public QFileIconProvider
+{
+public:
+    QIcon icon(const QFileInfo &info) const override
+    {
+        QIcon icon = QFileIconProvider::icon(info);
+        if (!icon.isNull()) return icon;
+        const QStyle::StandardPixmap kind = info.isRoot()                       ? QStyle::SP_DriveHDIcon
+                                            : info.absoluteFilePath() == QDir::homePath() ? QStyle::SP_DirHomeIcon
+                                                                                        : QStyle::SP_DirIcon;
+        return QApplication::style()->standardIcon(kind);
+    }
+};
+
+// One line of text that never widens its window: too long, it loses its middle ("/data/…/pumps")
+// and shows whole in its tooltip.
+class StatusLine : public QLabel
+{
+public:
+    explicit StatusLine(QWidget *parent) : QLabel(parent)
+    {
+        setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+        setTextFormat(Qt::PlainText);
+        QPalette dimmed = palette();
+        dimmed.setColor(QPalette::WindowText, dimmed.color(QPalette::PlaceholderText));
+        setPalette(dimmed);
+    }
+    void setFullText(const QString &text)
+    {
+        m_text = text;
+        setToolTip(text);
+        elide();
+    }
+
+protected:
+    void resizeEvent(QResizeEvent *event) override
+    {
+        QLabel::resizeEvent(event);
+        elide();
+    }
+
+private:
+    void elide() { setText(fontMetrics().elidedText(m_text, Qt::ElideMiddle, width())); }
+    QString m_text;
+};
+
 // The built-in folder picker: the instruction text, an optional status line, the tree of
 // folders, an optional edit box, OK and Cancel. Every item of its tree is a file-system
 // folder, so BIF_RETURNONLYFSDIRS has nothing to refuse.
@@ -79,6 +130,7 @@ public:
         m_model = new QFileSystemModel(this);
         m_model->setFilter(QDir::AllDirs | QDir::Drives | QDir::NoDotAndDotDot);
         m_model->setReadOnly(true);
+        m_model->setIconProvider(&m_icons);
         m_model->setRootPath(rootPath.isEmpty() ? QString() : rootPath);
         m_filter = new RootFilter(*m_model, rootPath, this);
 
@@ -88,12 +140,8 @@ public:
         title->setVisible(!request.title.isEmpty());
 
         if (flags & BIF_STATUSTEXT) {
-            m_status = new QLabel(this);
+            m_status = new StatusLine(this);
             m_status->setObjectName(QStringLiteral("status"));
-            // A long path must not widen the dialog; it is cut at the edge and shown whole
-            // in the tooltip.
-            m_status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
-            m_status->setTextFormat(Qt::PlainText);
         }
 
         m_tree = new QTreeView(this);
@@ -143,6 +191,15 @@ public:
                          [this](const QModelIndex &current) { selectionChanged(current); });
     }
 
+    // The model reads icons on a thread of its own until it is gone, so it goes before the
+    // icon provider, and the view and filter over it go first.
+    ~FolderPicker() override
+    {
+        delete m_tree;
+        delete m_filter;
+        delete m_model;
+    }
+
     // The chosen folder once the dialog has been accepted; empty otherwise.
     QString chosen() const { return m_chosen; }
 
@@ -158,9 +215,7 @@ public:
 
     void setStatusText(const QString &text)
     {
-        if (!m_status) return;
-        m_status->setText(text);
-        m_status->setToolTip(text);
+        if (m_status) m_status->setFullText(text);
     }
     void enableOk(bool enabled) { ok()->setEnabled(enabled); }
     void select(const QString &path)
@@ -255,10 +310,11 @@ private:
 
     FolderDialogService::Request &m_request;
     FolderDialogService::Dialog &m_handle;
+    FolderIcons m_icons; // outlives the model: see the destructor
     QFileSystemModel *m_model = nullptr;
     RootFilter *m_filter = nullptr;
     QTreeView *m_tree = nullptr;
-    QLabel *m_status = nullptr;
+    StatusLine *m_status = nullptr;
     QLineEdit *m_edit = nullptr;
     QDialogButtonBox *m_buttons = nullptr;
     QString m_chosen;

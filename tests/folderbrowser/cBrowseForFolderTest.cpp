@@ -4,7 +4,7 @@
 #include "core/Error.h"
 #include "folderbrowser/cBrowseForFolder.h"
 #include "platform/Shell.h"
-#include "tests/support/Printers.h"
+#include "tests/folderbrowser/QStringPrinter.h"
 #include "tests/support/RecordingServices.h"
 
 #include <QDir>
