@@ -1,4 +1,5 @@
 #include <tabulon/control/ctlAttributes.h>
+#include <tabulon/folderbrowser/cBrowseForFolder.h>
 #include <tabulon/platform/ComponentService.h>
 #include <tabulon/platform/FileDialogService.h>
 #include <tabulon/platform/FileSystemService.h>
@@ -6,6 +7,7 @@
 #include <tabulon/platform/LocalisationService.h>
 #include <tabulon/platform/MessageBoxService.h>
 #include <tabulon/platform/ModalDialogService.h>
+#include <tabulon/platform/Shell.h>
 #include <tabulon/tessel/JsonLoader.h>
 
 #include <QAbstractItemView>
@@ -32,5 +34,9 @@ int main(int argc, char **argv)
     // The editor shows its rows in an item view of its own.
     const auto *view = editor.findChild<QAbstractItemView *>();
     const bool loaded = view && view->model() && view->model()->rowCount() > 0;
-    return loaded && messages.count == 0 ? 0 : 1;
+    // The folder browser answers without showing anything.
+    const tabulon::cBrowseForFolder browser;
+    const bool browses = browser.Title() == QLatin1String("Choose Folder") &&
+                         browser.SpecialFolderLocation(0x7fff).isEmpty();
+    return loaded && browses && messages.count == 0 ? 0 : 1;
 }
