@@ -131,7 +131,7 @@ public:
         m_model->setFilter(QDir::AllDirs | QDir::Drives | QDir::NoDotAndDotDot);
         m_model->setReadOnly(true);
         m_model->setIconProvider(&m_icons);
-        m_model->setRootPath(rootPath.isEmpty() ? QString() : rootPath);
+        m_model->setRootPath(rootPath);
         m_filter = new RootFilter(*m_model, rootPath, this);
 
         auto *title = new QLabel(QString::fromLocal8Bit(request.title), this);

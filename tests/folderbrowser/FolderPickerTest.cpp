@@ -10,6 +10,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -137,26 +138,32 @@ TEST_F(FolderPicker, SelectsTypesValidatesAndChoosesAFolder)
     EXPECT_EQ(events, (QStringList{at("alpha"), at("gamma"), "Path invalid: nosuch"}));
 }
 
-TEST_F(FolderPicker, CancelEscapeAndTheCloseButtonChooseNothing)
+TEST_F(FolderPicker, ClosingTheDialog)
 {
+    const auto click = [](QDialogButtonBox::StandardButton which) {
+        return [which](QDialog &d) {
+            QTest::mouseClick(d.findChild<QDialogButtonBox *>()->button(which), Qt::LeftButton);
+        };
+    };
+    const QString home = QDir::cleanPath(QDir::homePath());
     const struct
     {
         const char *name;
         bool newUI;
         std::function<void(QDialog &)> close;
+        QString chosen;
     } cases[] = {
-        {"Cancel", false,
-         [](QDialog &d) {
-             QTest::mouseClick(
-                 d.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Cancel),
-                 Qt::LeftButton);
-         }},
-        {"Escape", true, [](QDialog &d) { QTest::keyClick(&d, Qt::Key_Escape); }},
-        {"window closed", false, [](QDialog &d) { d.close(); }},
+        {"Cancel", false, click(QDialogButtonBox::Cancel), {}},
+        {"Escape", true, [](QDialog &d) { QTest::keyClick(&d, Qt::Key_Escape); }, {}},
+        {"window closed", false, [](QDialog &d) { d.close(); }, {}},
+        // The edit box shows the selection's name, which is no reason to refuse it.
+        {"OK, name untouched", false, click(QDialogButtonBox::Ok), home},
     };
     for (const auto &c : cases) {
         cBrowseForFolder browser;
         browser.setUseNewUI(c.newUI);
+        browser.setEditBox(true);
+        browser.setValidateEditBox(true);
         const QString chosen = browse(browser, [&](QDialog &dialog) {
             // Without a root the whole file system shows, opened at the home folder.
             auto *folders = dialog.findChild<QTreeView *>(QStringLiteral("folders"));
@@ -169,8 +176,8 @@ TEST_F(FolderPicker, CancelEscapeAndTheCloseButtonChooseNothing)
             EXPECT_EQ(dialog.minimumSize() != dialog.maximumSize(), c.newUI) << c.name;
             c.close(dialog);
         });
-        EXPECT_EQ(chosen, QString()) << c.name;
-        EXPECT_EQ(browser.DisplayName().toString(), QString()) << c.name;
+        EXPECT_EQ(chosen, c.chosen) << c.name;
+        EXPECT_EQ(browser.DisplayName().toString(), QFileInfo(c.chosen).fileName()) << c.name;
     }
 }
 

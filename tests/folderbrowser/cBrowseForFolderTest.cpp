@@ -78,10 +78,6 @@ TEST_F(BrowseForFolder, OptionsBecomeTheRequestsFlags)
         {"all off", false, false, false, false, false, 0x0},
         {"all on", true, true, true, true, true, 0x7D},
         {"file-system only", false, false, true, false, false, 0x9},
-        {"edit box", true, false, false, false, false, 0x10},
-        {"status text", false, true, false, false, false, 0x4},
-        {"validate", false, false, false, true, false, 0x20},
-        {"new style", false, false, false, false, true, 0x40},
     };
     for (const auto &c : cases) {
         cBrowseForFolder browser(nullptr, services);
@@ -180,13 +176,6 @@ TEST_F(BrowseForFolder, FailedValidationReportsTheTextAndClosesUnlessKeptOpen)
         EXPECT_EQ(services.folderDialog.messages.mid(2, 2),
                   (QStringList{"ok 0", "status Path invalid: no such"}));
     }
-    // Without validation the typed text is the dialog's business alone.
-    cBrowseForFolder browser(nullptr, services);
-    record(browser);
-    services.folderDialog.script = {"select " + at("plant"), "type no such"};
-    events.clear();
-    EXPECT_EQ(browser.BrowseForFolder(), at("plant"));
-    EXPECT_EQ(events, (QStringList{"init", "sel " + at("plant")}));
 }
 
 TEST_F(BrowseForFolder, SetFolderAndSetStatusActOnTheOpenDialogOnly)
@@ -270,15 +259,6 @@ TEST_F(BrowseForFolder, PathsThatDoNotResolveRaiseTheSystemError)
     services.folderDialog.script = {"select " + at("plant"), "ok"};
     expectError([&] { browser.BrowseForFolder(); }, number, text);
     EXPECT_EQ(services.folderDialog.messages, QStringList{"close"});
-}
-
-TEST_F(BrowseForFolder, SpecialFolderLocationAnswersAPathOrEmpty)
-{
-    const cBrowseForFolder browser(nullptr, services);
-    EXPECT_EQ(browser.SpecialFolderLocation(platform::SpecialFolder::Profile),
-              QDir::cleanPath(QDir::homePath()));
-    EXPECT_EQ(browser.SpecialFolderLocation(platform::SpecialFolder::Computer), QString());
-    EXPECT_EQ(browser.SpecialFolderLocation(0x7fff), QString());
 }
 
 // The host is not trusted: its handlers may throw or delete the component, at any event.

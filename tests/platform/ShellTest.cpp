@@ -53,7 +53,6 @@ TEST(Shell, ListsOfPathsAndPathsOfLists)
         QString display;
     } cases[] = {
         {"existing folder", pumps + QStringLiteral("/../pumps"), {}, pumps, "pumps"},
-        {"file-system root", QStringLiteral("/"), {}, QStringLiteral("/"), "/"},
         {"missing folder", tree.path() + QStringLiteral("/none"), {}, "<none>", ""},
         {"relative path", QStringLiteral("plant"), {}, "<none>", ""},
         {"virtual item", {}, QString(), "<none>", "Computer"},
