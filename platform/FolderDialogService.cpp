@@ -209,8 +209,10 @@ public:
     {
         m_tree->setFocus();
         m_selectionReported = false;
+        // A callback that deletes our owner deletes us too.
+        QPointer<FolderPicker> self(this);
         notify(BFFM_INITIALIZED, {});
-        if (!m_selectionReported) selectionChanged(m_tree->currentIndex());
+        if (self && !m_selectionReported) selectionChanged(m_tree->currentIndex());
     }
 
     void setStatusText(const QString &text)
