@@ -53,8 +53,7 @@ QString defaultTitle(platform::LocalisationService &localisation)
 cBrowseForFolderPrivate::cBrowseForFolderPrivate(cBrowseForFolder *q,
                                                  const platform::Services &services)
     : q(q), services(services), Title(defaultTitle(platform::orDefault(services.localisation)))
-{
-}
+{}
 
 quint32 cBrowseForFolderPrivate::flags() const
 {
@@ -97,29 +96,82 @@ bool cBrowseForFolderPrivate::validationFailed(const QString &text)
 
 cBrowseForFolder::cBrowseForFolder(QObject *parent, const platform::Services &services)
     : QObject(parent), d(std::make_unique<cBrowseForFolderPrivate>(this, services))
-{
-}
+{}
 
 cBrowseForFolder::~cBrowseForFolder() = default;
 
-QWidget *cBrowseForFolder::hwndOwner() const { return d->hwndOwner; }
-void cBrowseForFolder::setHwndOwner(QWidget *owner) { d->hwndOwner = owner; }
-QString cBrowseForFolder::Title() const { return d->Title; }
-void cBrowseForFolder::setTitle(const QString &title) { d->Title = title; }
-QString cBrowseForFolder::InitialDir() const { return d->InitialDir; }
-void cBrowseForFolder::setInitialDir(const QString &dir) { d->InitialDir = dir; }
-QString cBrowseForFolder::RootDir() const { return d->RootDir; }
-void cBrowseForFolder::setRootDir(const QString &dir) { d->RootDir = dir; }
-bool cBrowseForFolder::EditBox() const { return d->EditBox; }
-void cBrowseForFolder::setEditBox(bool on) { d->EditBox = on; }
-bool cBrowseForFolder::StatusText() const { return d->StatusText; }
-void cBrowseForFolder::setStatusText(bool on) { d->StatusText = on; }
-bool cBrowseForFolder::FileSystemOnly() const { return d->FileSystemOnly; }
-void cBrowseForFolder::setFileSystemOnly(bool on) { d->FileSystemOnly = on; }
-bool cBrowseForFolder::ValidateEditBox() const { return d->ValidateEditBox; }
-void cBrowseForFolder::setValidateEditBox(bool on) { d->ValidateEditBox = on; }
-bool cBrowseForFolder::UseNewUI() const { return d->UseNewUI; }
-void cBrowseForFolder::setUseNewUI(bool on) { d->UseNewUI = on; }
+QWidget *cBrowseForFolder::hwndOwner() const
+{
+    return d->hwndOwner;
+}
+void cBrowseForFolder::setHwndOwner(QWidget *owner)
+{
+    d->hwndOwner = owner;
+}
+QString cBrowseForFolder::Title() const
+{
+    return d->Title;
+}
+void cBrowseForFolder::setTitle(const QString &title)
+{
+    d->Title = title;
+}
+QString cBrowseForFolder::InitialDir() const
+{
+    return d->InitialDir;
+}
+void cBrowseForFolder::setInitialDir(const QString &dir)
+{
+    d->InitialDir = dir;
+}
+QString cBrowseForFolder::RootDir() const
+{
+    return d->RootDir;
+}
+void cBrowseForFolder::setRootDir(const QString &dir)
+{
+    d->RootDir = dir;
+}
+bool cBrowseForFolder::EditBox() const
+{
+    return d->EditBox;
+}
+void cBrowseForFolder::setEditBox(bool on)
+{
+    d->EditBox = on;
+}
+bool cBrowseForFolder::StatusText() const
+{
+    return d->StatusText;
+}
+void cBrowseForFolder::setStatusText(bool on)
+{
+    d->StatusText = on;
+}
+bool cBrowseForFolder::FileSystemOnly() const
+{
+    return d->FileSystemOnly;
+}
+void cBrowseForFolder::setFileSystemOnly(bool on)
+{
+    d->FileSystemOnly = on;
+}
+bool cBrowseForFolder::ValidateEditBox() const
+{
+    return d->ValidateEditBox;
+}
+void cBrowseForFolder::setValidateEditBox(bool on)
+{
+    d->ValidateEditBox = on;
+}
+bool cBrowseForFolder::UseNewUI() const
+{
+    return d->UseNewUI;
+}
+void cBrowseForFolder::setUseNewUI(bool on)
+{
+    d->UseNewUI = on;
+}
 
 QString cBrowseForFolder::BrowseForFolder()
 {
@@ -147,8 +199,7 @@ QString cBrowseForFolder::BrowseForFolder()
     d->mShown = true;
     d->mDialogWnd = nullptr;
     const auto closed = qScopeGuard([&] {
-        if (showing.component)
-            std::tie(d->mInitialPidl, d->mShown, d->mDialogWnd) = outer;
+        if (showing.component) std::tie(d->mInitialPidl, d->mShown, d->mDialogWnd) = outer;
     });
     const IdList chosen(dialog.browse(request));
 

@@ -62,7 +62,8 @@ qint32 BrowseCallbackProc(FolderDialogService::Dialog &dialog, unsigned message,
             // The path goes to the status line whether or not the component asked for one.
             const QString path = pathFromIdList(param.item);
             dialog.setStatusText(path.toLocal8Bit());
-            if (cBrowseForFolderPrivate *c = component()) dialog.enableOk(c->selectionChanged(path));
+            if (cBrowseForFolderPrivate *c = component())
+                dialog.enableOk(c->selectionChanged(path));
             return 0;
         }
         case platform::BFFM_VALIDATEFAILEDA: {

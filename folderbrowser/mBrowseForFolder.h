@@ -49,10 +49,9 @@ struct Showing
 };
 
 // The dialog's callback: `data` is a Showing, or null for a dialog without a component.
-TABULON_AUTOTEST_EXPORT qint32 BrowseCallbackProc(platform::FolderDialogService::Dialog &dialog,
-                                                  unsigned message,
-                                                  const platform::FolderDialogService::Notification &param,
-                                                  void *data);
+TABULON_AUTOTEST_EXPORT qint32
+BrowseCallbackProc(platform::FolderDialogService::Dialog &dialog, unsigned message,
+                   const platform::FolderDialogService::Notification &param, void *data);
 
 } // namespace mBrowseForFolder
 } // namespace tabulon

@@ -39,7 +39,6 @@ public:
     {
         setSourceModel(&model);
         setSortCaseSensitivity(Qt::CaseInsensitive);
-        setRecursiveFilteringEnabled(false);
     }
 
     // The source index of the top item's parent: the children of it that are not the root
@@ -74,9 +73,10 @@ public:
     {
         QIcon icon = QFileIconProvider::icon(info);
         if (!icon.isNull()) return icon;
-        const QStyle::StandardPixmap kind = info.isRoot()                       ? QStyle::SP_DriveHDIcon
-                                            : info.absoluteFilePath() == QDir::homePath() ? QStyle::SP_DirHomeIcon
-                                                                                        : QStyle::SP_DirIcon;
+        const QStyle::StandardPixmap kind = info.isRoot() ? QStyle::SP_DriveHDIcon
+                                            : info.absoluteFilePath() == QDir::homePath()
+                                                ? QStyle::SP_DirHomeIcon
+                                                : QStyle::SP_DirIcon;
         return QApplication::style()->standardIcon(kind);
     }
 };
@@ -245,7 +245,8 @@ public:
             if (m_request.flags & BIF_VALIDATE) {
                 QPointer<FolderPicker> self(this);
                 m_validationFailed = true;
-                const qint32 keepOpen = notify(BFFM_VALIDATEFAILEDA, {nullptr, typed.toLocal8Bit()});
+                const qint32 keepOpen =
+                    notify(BFFM_VALIDATEFAILEDA, {nullptr, typed.toLocal8Bit()});
                 // Not kept open: the typed text named nothing, so nothing is chosen.
                 if (self && !keepOpen && isVisible()) reject();
                 return;

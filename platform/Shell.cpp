@@ -90,26 +90,32 @@ QString systemErrorText(int code)
 ItemIdList *specialFolderLocation(int folder)
 {
     using SP = QStandardPaths;
-    SP::StandardLocation location;
-    switch (folder) {
-    case SpecialFolder::Computer:
+    static constexpr struct
+    {
+        int folder;
+        SP::StandardLocation location;
+    } kLocations[] = {
+        {SpecialFolder::Desktop, SP::DesktopLocation},
+        {SpecialFolder::DesktopDirectory, SP::DesktopLocation},
+        {SpecialFolder::Programs, SP::ApplicationsLocation},
+        {SpecialFolder::Documents, SP::DocumentsLocation},
+        {SpecialFolder::Music, SP::MusicLocation},
+        {SpecialFolder::Videos, SP::MoviesLocation},
+        {SpecialFolder::Fonts, SP::FontsLocation},
+        {SpecialFolder::ApplicationData, SP::GenericConfigLocation},
+        {SpecialFolder::LocalApplicationData, SP::GenericDataLocation},
+        {SpecialFolder::Cache, SP::GenericCacheLocation},
+        {SpecialFolder::Pictures, SP::PicturesLocation},
+        {SpecialFolder::Profile, SP::HomeLocation},
+    };
+    if (folder == SpecialFolder::Computer)
         return ShellAllocator::instance().allocate(QString(), QStringLiteral("Computer"));
-    case SpecialFolder::Desktop:
-    case SpecialFolder::DesktopDirectory: location = SP::DesktopLocation; break;
-    case SpecialFolder::Programs: location = SP::ApplicationsLocation; break;
-    case SpecialFolder::Documents: location = SP::DocumentsLocation; break;
-    case SpecialFolder::Music: location = SP::MusicLocation; break;
-    case SpecialFolder::Videos: location = SP::MoviesLocation; break;
-    case SpecialFolder::Fonts: location = SP::FontsLocation; break;
-    case SpecialFolder::ApplicationData: location = SP::GenericConfigLocation; break;
-    case SpecialFolder::LocalApplicationData: location = SP::GenericDataLocation; break;
-    case SpecialFolder::Cache: location = SP::GenericCacheLocation; break;
-    case SpecialFolder::Pictures: location = SP::PicturesLocation; break;
-    case SpecialFolder::Profile: location = SP::HomeLocation; break;
-    default: return nullptr;
+    for (const auto &known : kLocations) {
+        if (known.folder != folder) continue;
+        const QString path = SP::writableLocation(known.location);
+        return path.isEmpty() ? nullptr : parseDisplayName(path);
     }
-    const QString path = SP::writableLocation(location);
-    return path.isEmpty() ? nullptr : parseDisplayName(path);
+    return nullptr;
 }
 
 } // namespace tabulon::platform

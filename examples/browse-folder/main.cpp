@@ -60,9 +60,9 @@ int main(int argc, char **argv)
                                       QStringLiteral("Keep the dialog open after such text."));
     const QCommandLineOption newUI(QStringLiteral("new-ui"),
                                    QStringLiteral("The larger, resizable dialog."));
-    const QCommandLineOption special(QStringLiteral("special"),
-                                     QStringLiteral("Print the path of special folder ID and quit."),
-                                     QStringLiteral("ID"));
+    const QCommandLineOption special(
+        QStringLiteral("special"), QStringLiteral("Print the path of special folder ID and quit."),
+        QStringLiteral("ID"));
     const QCommandLineOption screenshot(QStringLiteral("screenshot"),
                                         QStringLiteral("Write a picture of the dialog and quit."),
                                         QStringLiteral("FILE.png"));

@@ -170,8 +170,7 @@ TEST_F(FolderPicker, ClosingTheDialog)
             EXPECT_EQ(folders->model()->index(0, 0, folders->rootIndex()).data().toString(),
                       QStringLiteral("/"))
                 << c.name;
-            EXPECT_EQ(folders->currentIndex().data().toString(),
-                      QDir(QDir::homePath()).dirName())
+            EXPECT_EQ(folders->currentIndex().data().toString(), QDir(QDir::homePath()).dirName())
                 << c.name;
             EXPECT_EQ(dialog.minimumSize() != dialog.maximumSize(), c.newUI) << c.name;
             c.close(dialog);

@@ -1,8 +1,8 @@
 // cBrowseForFolder against the scripted folder dialog: options, events, the calls that act on
 // the open dialog, errors, and every identifier list released whatever the host does.
 
-#include "core/Error.h"
 #include "folderbrowser/cBrowseForFolder.h"
+#include "core/Error.h"
 #include "platform/Shell.h"
 #include "tests/folderbrowser/QStringPrinter.h"
 #include "tests/support/RecordingServices.h"
@@ -192,13 +192,19 @@ TEST_F(BrowseForFolder, SetFolderAndSetStatusActOnTheOpenDialogOnly)
         QString folder;
         QStringList messages;
     } cases[] = {
-        {"status line", false, at("plant/pumps"),
-         {"status Looking", "select " + at("plant/pumps"), "status " + at("plant/pumps"),
-          "ok 1", "focus"}},
-        {"new style: the caption", true, at("plant/pumps"),
-         {"caption Looking", "select " + at("plant/pumps"), "status " + at("plant/pumps"),
-          "ok 1", "focus"}},
-        {"no such folder: an empty selection", false, at("none"),
+        {"status line",
+         false,
+         at("plant/pumps"),
+         {"status Looking", "select " + at("plant/pumps"), "status " + at("plant/pumps"), "ok 1",
+          "focus"}},
+        {"new style: the caption",
+         true,
+         at("plant/pumps"),
+         {"caption Looking", "select " + at("plant/pumps"), "status " + at("plant/pumps"), "ok 1",
+          "focus"}},
+        {"no such folder: an empty selection",
+         false,
+         at("none"),
          {"status Looking", "select", "focus"}},
     };
     for (const auto &c : cases) {

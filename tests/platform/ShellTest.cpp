@@ -47,9 +47,9 @@ TEST(Shell, ListsOfPathsAndPathsOfLists)
     const struct
     {
         const char *name;
-        QString parsed;  // given to parseDisplayName; null: the list of `made`
+        QString parsed; // given to parseDisplayName; null: the list of `made`
         QString made;
-        QString path;    // of the list; "<none>" when it has none or there is no list
+        QString path; // of the list; "<none>" when it has none or there is no list
         QString display;
     } cases[] = {
         {"existing folder", pumps + QStringLiteral("/../pumps"), {}, pumps, "pumps"},
@@ -60,8 +60,8 @@ TEST(Shell, ListsOfPathsAndPathsOfLists)
     };
     ShellAllocator &allocator = ShellAllocator::instance();
     for (const auto &c : cases) {
-        ItemIdList *list = !c.parsed.isNull() ? parseDisplayName(c.parsed)
-                                              : allocator.allocate(c.made, c.display);
+        ItemIdList *list =
+            !c.parsed.isNull() ? parseDisplayName(c.parsed) : allocator.allocate(c.made, c.display);
         EXPECT_EQ(pathOf(list), c.path) << c.name;
         EXPECT_EQ(itemDisplayName(list), c.display) << c.name;
         allocator.free(list);
