@@ -2,6 +2,7 @@
 
 #include "platform/Shell_p.h"
 
+#include <QAbstractProxyModel>
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -23,7 +24,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <utility>
+#include <vector>
 
 namespace tabulon::platform {
 
@@ -64,20 +67,143 @@ private:
     QString m_rootPath;
 };
 
-// Folder icons from the style where the desktop theme has none (as on the offscreen
-// platform), so that the tree always reads as folders.
+// The whole file system below one virtual item, the computer, which has no path: its
+// children are the drives. Every other index is the file-system model's own, one for one.
+class ComputerRoot : public QAbstractProxyModel
+{
+public:
+    ComputerRoot(QFileSystemModel &model, QObject *parent) : QAbstractProxyModel(parent)
+    {
+        setSourceModel(&model);
+        const auto parentOf = [this](const QModelIndex &source) { return mapFromSource(source); };
+        connect(&model, &QAbstractItemModel::rowsAboutToBeInserted, this,
+                [=, this](const QModelIndex &p, int first, int last) {
+                    beginInsertRows(parentOf(p), first, last);
+                });
+        connect(&model, &QAbstractItemModel::rowsInserted, this, [this] { endInsertRows(); });
+        connect(&model, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+                [=, this](const QModelIndex &p, int first, int last) {
+                    beginRemoveRows(parentOf(p), first, last);
+                });
+        connect(&model, &QAbstractItemModel::rowsRemoved, this, [this] { endRemoveRows(); });
+        connect(&model, &QAbstractItemModel::dataChanged, this,
+                [this](const QModelIndex &from, const QModelIndex &to, const QList<int> &roles) {
+                    Q_EMIT dataChanged(mapFromSource(from), mapFromSource(to), roles);
+                });
+        connect(&model, &QAbstractItemModel::modelAboutToBeReset, this,
+                [this] { beginResetModel(); });
+        connect(&model, &QAbstractItemModel::modelReset, this, [this] { endResetModel(); });
+        connect(&model, &QAbstractItemModel::layoutAboutToBeChanged, this,
+                [this] { layoutAboutToChange(); });
+        connect(&model, &QAbstractItemModel::layoutChanged, this, [this] { layoutChangedDone(); });
+    }
+
+    QModelIndex computer() const { return createIndex(0, 0, marker()); }
+
+    QModelIndex mapFromSource(const QModelIndex &source) const override
+    {
+        if (!source.isValid()) return computer();
+        return createIndex(source.row(), source.column(), source.internalPointer());
+    }
+    QModelIndex mapToSource(const QModelIndex &proxy) const override
+    {
+        if (!proxy.isValid() || isComputer(proxy)) return {};
+        return createSourceIndex(proxy.row(), proxy.column(), proxy.internalPointer());
+    }
+    QModelIndex index(int row, int column, const QModelIndex &parent = {}) const override
+    {
+        if (!hasIndex(row, column, parent)) return {};
+        if (!parent.isValid()) return createIndex(row, column, marker());
+        return mapFromSource(sourceModel()->index(row, column, mapToSource(parent)));
+    }
+    QModelIndex parent(const QModelIndex &child) const override
+    {
+        if (!child.isValid() || isComputer(child)) return {};
+        return mapFromSource(mapToSource(child).parent());
+    }
+    int rowCount(const QModelIndex &parent = {}) const override
+    {
+        if (!parent.isValid()) return 1;
+        if (parent.column() > 0) return 0;
+        return sourceModel()->rowCount(mapToSource(parent));
+    }
+    int columnCount(const QModelIndex &parent = {}) const override
+    {
+        return sourceModel()->columnCount(mapToSource(parent));
+    }
+    QModelIndex sibling(int row, int column, const QModelIndex &index) const override
+    {
+        return index.isValid() ? this->index(row, column, parent(index)) : QModelIndex();
+    }
+    QModelIndex buddy(const QModelIndex &index) const override { return index; }
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        if (!isComputer(index)) return QAbstractProxyModel::data(index, role);
+        if (index.column() != 0) return {};
+        if (role == Qt::DisplayRole) return QStringLiteral("Computer");
+        if (role == Qt::DecorationRole)
+            return QApplication::style()->standardIcon(QStyle::SP_ComputerIcon);
+        return {};
+    }
+    Qt::ItemFlags flags(const QModelIndex &index) const override
+    {
+        if (isComputer(index)) return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+        return QAbstractProxyModel::flags(index);
+    }
+    bool hasChildren(const QModelIndex &parent = {}) const override
+    {
+        return !parent.isValid() || QAbstractProxyModel::hasChildren(parent);
+    }
+
+private:
+    // The computer's indexes carry this model's address, which no file-system node has.
+    void *marker() const { return const_cast<ComputerRoot *>(this); }
+    bool isComputer(const QModelIndex &index) const
+    {
+        return index.isValid() && index.internalPointer() == marker();
+    }
+
+    // Sorting moves rows under their parents: the views' persistent indexes follow their
+    // file-system items, and the computer stays where it is.
+    void layoutAboutToChange()
+    {
+        Q_EMIT layoutAboutToBeChanged();
+        m_moving.clear();
+        for (const QModelIndex &proxy : persistentIndexList())
+            if (!isComputer(proxy)) m_moving.push_back({proxy, mapToSource(proxy)});
+    }
+    void layoutChangedDone()
+    {
+        for (const auto &[proxy, source] : std::as_const(m_moving))
+            changePersistentIndex(proxy, mapFromSource(source));
+        m_moving.clear();
+        Q_EMIT layoutChanged();
+    }
+
+    std::vector<std::pair<QModelIndex, QPersistentModelIndex>> m_moving;
+};
+
+// Icons and type names that never read a file: the model asks for every entry of a folder,
+// files too, and the stock provider sniffs their contents for a MIME type, which blocks on a
+// device or pipe (/proc/kmsg, a FIFO). Folders get the theme's icon, else the style's, so the
+// tree reads as folders also where the desktop has no theme (the offscreen platform).
 class FolderIcons : public QFileIconProvider
 {
 public:
     QIcon icon(const QFileInfo &info) const override
     {
+        QStyle *style = QApplication::style();
+        if (!info.isDir()) return style->standardIcon(QStyle::SP_FileIcon);
         QIcon icon = QFileIconProvider::icon(info);
         if (!icon.isNull()) return icon;
-        const QStyle::StandardPixmap kind = info.isRoot() ? QStyle::SP_DriveHDIcon
-                                            : info.absoluteFilePath() == QDir::homePath()
-                                                ? QStyle::SP_DirHomeIcon
-                                                : QStyle::SP_DirIcon;
-        return QApplication::style()->standardIcon(kind);
+        if (info.isRoot()) return style->standardIcon(QStyle::SP_DriveHDIcon);
+        if (info.absoluteFilePath() == QDir::homePath())
+            return style->standardIcon(QStyle::SP_DirHomeIcon);
+        return style->standardIcon(QStyle::SP_DirIcon);
+    }
+    QString type(const QFileInfo &info) const override
+    {
+        return info.isDir() ? QStringLiteral("Folder") : QStringLiteral("File");
     }
 };
 
@@ -114,8 +240,8 @@ private:
 };
 
 // The built-in folder picker: the instruction text, an optional status line, the tree of
-// folders, an optional edit box, OK and Cancel. Every item of its tree is a file-system
-// folder, so BIF_RETURNONLYFSDIRS has nothing to refuse.
+// folders (below the request's root, else below the computer), an optional edit box, OK and
+// Cancel.
 class FolderPicker : public QDialog
 {
 public:
@@ -132,7 +258,10 @@ public:
         m_model->setReadOnly(true);
         m_model->setIconProvider(&m_icons);
         m_model->setRootPath(rootPath);
-        m_filter = new RootFilter(*m_model, rootPath, this);
+        if (rootPath.isEmpty())
+            m_filter = new ComputerRoot(*m_model, this);
+        else
+            m_filter = new RootFilter(*m_model, rootPath, this);
 
         auto *title = new QLabel(QString::fromLocal8Bit(request.title), this);
         title->setObjectName(QStringLiteral("title"));
@@ -154,7 +283,8 @@ public:
         m_tree->sortByColumn(0, Qt::AscendingOrder);
         m_tree->setUniformRowHeights(true);
         m_tree->setSelectionMode(QAbstractItemView::SingleSelection);
-        m_tree->setRootIndex(m_filter->mapFromSource(m_filter->topParent()));
+        if (auto *filter = dynamic_cast<RootFilter *>(m_filter))
+            m_tree->setRootIndex(m_filter->mapFromSource(filter->topParent()));
 
         auto *layout = new QVBoxLayout(this);
         layout->addWidget(title);
@@ -187,6 +317,13 @@ public:
         }
 
         selectInitial(rootPath);
+        // Folders load in the background and sort as they arrive: once the ones around the
+        // selection are in, it is brought back into view.
+        QObject::connect(m_model, &QFileSystemModel::directoryLoaded, this,
+                         [this](const QString &dir) {
+                             if (currentPath().startsWith(dir))
+                                 m_tree->scrollTo(m_tree->currentIndex());
+                         });
         QObject::connect(m_tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
                          [this](const QModelIndex &current) { selectionChanged(current); });
     }
@@ -200,8 +337,13 @@ public:
         delete m_model;
     }
 
-    // The chosen folder once the dialog has been accepted; empty otherwise.
-    QString chosen() const { return m_chosen; }
+    // The chosen item once the dialog has been accepted.
+    struct Choice
+    {
+        QString path; // empty for the computer
+        QString name;
+    };
+    std::optional<Choice> chosen() const { return m_chosen; }
 
     // Sends the first notifications once the dialog is up: BFFM_INITIALIZED, then the
     // selection it opened with, unless the callback already moved it.
@@ -219,14 +361,21 @@ public:
     {
         if (m_status) m_status->setFullText(text);
     }
-    void enableOk(bool enabled) { ok()->setEnabled(enabled); }
-    void select(const QString &path)
+    // The callback cannot enable OK for an item that BIF_RETURNONLYFSDIRS refuses.
+    void enableOk(bool enabled) { ok()->setEnabled(enabled && choosable()); }
+    // Selects `item`'s folder, or the computer for an item without a path; null clears the
+    // selection.
+    void select(const ItemIdList *item)
     {
-        if (path.isEmpty()) {
+        if (!item) {
             m_tree->setCurrentIndex(QModelIndex());
             return;
         }
-        const QModelIndex index = m_filter->mapFromSource(m_model->index(path));
+        auto *computer = dynamic_cast<ComputerRoot *>(m_filter);
+        const QModelIndex index = !item->path.isEmpty()
+                                      ? m_filter->mapFromSource(m_model->index(item->path))
+                                  : computer ? computer->computer()
+                                             : QModelIndex();
         if (!index.isValid()) return; // outside the root
         m_tree->setCurrentIndex(index);
         m_tree->scrollTo(index);
@@ -237,9 +386,11 @@ public:
         const QString current = currentPath();
         const QString typed = m_edit ? m_edit->text().trimmed() : QString();
         if (!typed.isEmpty() && typed != currentName()) {
-            const QString target = QDir::cleanPath(QDir(current).absoluteFilePath(typed));
+            // Relative to the selected folder; below the computer only a full path names one.
+            const QDir base(current.isEmpty() ? QDir::rootPath() : current);
+            const QString target = QDir::cleanPath(base.absoluteFilePath(typed));
             if (QFileInfo(target).isDir()) {
-                finish(target);
+                finish({target, QFileInfo(target).fileName()});
                 return;
             }
             if (m_request.flags & BIF_VALIDATE) {
@@ -253,14 +404,20 @@ public:
             }
             // Without validation the typed text is dropped and the selection stands.
         }
-        if (current.isEmpty())
-            reject();
-        else
-            finish(current);
+        // Nothing that may be chosen: OK does nothing, as when it is disabled.
+        if (choosable()) finish({current, currentName()});
     }
 
 private:
     QPushButton *ok() const { return m_buttons->button(QDialogButtonBox::Ok); }
+
+    // Whether OK may choose the selection: there is one, and it has a path unless any item
+    // will do.
+    bool choosable() const
+    {
+        if (!m_tree->currentIndex().isValid()) return false;
+        return !currentPath().isEmpty() || !(m_request.flags & BIF_RETURNONLYFSDIRS);
+    }
 
     QString currentPath() const
     {
@@ -287,7 +444,7 @@ private:
         m_selectionReported = true;
         m_validationFailed = false;
         const QString path = currentPath();
-        ok()->setEnabled(current.isValid());
+        ok()->setEnabled(choosable());
         if (m_edit) m_edit->setText(currentName());
         if (!current.isValid()) {
             notify(BFFM_SELCHANGED, {});
@@ -305,9 +462,9 @@ private:
         return m_request.callback(m_handle, message, param, m_request.callbackData);
     }
 
-    void finish(const QString &path)
+    void finish(const Choice &choice)
     {
-        m_chosen = path;
+        m_chosen = choice;
         QDialog::accept();
     }
 
@@ -315,12 +472,12 @@ private:
     FolderDialogService::Dialog &m_handle;
     FolderIcons m_icons; // outlives the model: see the destructor
     QFileSystemModel *m_model = nullptr;
-    RootFilter *m_filter = nullptr;
+    QAbstractProxyModel *m_filter = nullptr;
     QTreeView *m_tree = nullptr;
     StatusLine *m_status = nullptr;
     QLineEdit *m_edit = nullptr;
     QDialogButtonBox *m_buttons = nullptr;
-    QString m_chosen;
+    std::optional<Choice> m_chosen;
     bool m_selectionReported = false;
     bool m_validationFailed = false;
 };
@@ -341,7 +498,7 @@ public:
     }
     void setSelection(const ItemIdList *item) override
     {
-        if (m_picker) m_picker->select(item ? item->path : QString());
+        if (m_picker) m_picker->select(item);
     }
     void setWindowText(const QByteArray &text) override
     {
@@ -375,16 +532,15 @@ public:
         QTimer::singleShot(0, picker, [&picker] { picker->start(); });
         const int result = picker->exec();
         if (!picker) return nullptr;
-        const QString path = picker->chosen();
+        const std::optional<FolderPicker::Choice> chosen = picker->chosen();
         delete picker;
-        if (result != QDialog::Accepted || path.isEmpty()) return nullptr;
+        if (result != QDialog::Accepted || !chosen) return nullptr;
 
-        const QFileInfo info(path);
-        const QString name = info.fileName().isEmpty() ? path : info.fileName();
-        QByteArray narrow = name.toLocal8Bit().left(kMaxPath - 1);
+        const QString name = chosen->name.isEmpty() ? chosen->path : chosen->name;
+        const QByteArray narrow = name.toLocal8Bit().left(kMaxPath - 1);
         std::memcpy(request.displayName.data(), narrow.constData(), size_t(narrow.size()));
         request.displayName[size_t(narrow.size())] = '\0';
-        return ShellAllocator::instance().allocate(path, name);
+        return ShellAllocator::instance().allocate(chosen->path, name);
     }
 };
 

@@ -6,6 +6,7 @@
 #include "platform/Shell.h"
 #include "tests/folderbrowser/QStringPrinter.h"
 
+#include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -54,10 +55,12 @@ protected:
     {
         QObject::connect(&browser, &cBrowseForFolder::Initialized, &browser, [drive] {
             QTimer::singleShot(0, [drive] {
-                if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
-                    drive(*dialog);
-                else
+                auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+                if (!dialog) {
                     ADD_FAILURE() << "no dialog";
+                    return;
+                }
+                drive(*dialog);
             });
         });
         return browser.BrowseForFolder();
@@ -105,6 +108,9 @@ TEST_F(FolderPicker, SelectsTypesValidatesAndChoosesAFolder)
         auto *status = dialog.findChild<QLabel *>(QStringLiteral("status"));
         QPushButton *ok = dialog.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok);
         ASSERT_TRUE(folders && edit && status && ok);
+        // The tree's model keeps the rules of item models while folders load and sort.
+        QAbstractItemModelTester tester(folders->model(),
+                                        QAbstractItemModelTester::FailureReportingMode::Fatal);
         EXPECT_EQ(dialog.findChild<QLabel *>(QStringLiteral("title"))->text(), browser.Title());
         EXPECT_EQ(folders->model()->rowCount(folders->rootIndex()), 1) << "the root alone on top";
         EXPECT_EQ(folders->currentIndex().data().toString(), QStringLiteral("alpha"));
@@ -145,30 +151,56 @@ TEST_F(FolderPicker, ClosingTheDialog)
             QTest::mouseClick(d.findChild<QDialogButtonBox *>()->button(which), Qt::LeftButton);
         };
     };
+    // The computer, on top, is an item without a path.
+    const auto computerThenOk = [click](QDialog &d) {
+        QTest::keyClick(d.findChild<QTreeView *>(QStringLiteral("folders")), Qt::Key_Home);
+        click(QDialogButtonBox::Ok)(d);
+    };
     const QString home = QDir::cleanPath(QDir::homePath());
     const struct
     {
         const char *name;
-        bool newUI;
+        bool newUI, fileSystemOnly;
         std::function<void(QDialog &)> close;
-        QString chosen;
+        QString chosen, displayName;
     } cases[] = {
-        {"Cancel", false, click(QDialogButtonBox::Cancel), {}},
-        {"Escape", true, [](QDialog &d) { QTest::keyClick(&d, Qt::Key_Escape); }, {}},
-        {"window closed", false, [](QDialog &d) { d.close(); }, {}},
+        {"Cancel", false, false, click(QDialogButtonBox::Cancel), {}, {}},
+        {"Escape", true, false, [](QDialog &d) { QTest::keyClick(&d, Qt::Key_Escape); }, {}, {}},
+        {"window closed", false, false, [](QDialog &d) { d.close(); }, {}, {}},
         // The edit box shows the selection's name, which is no reason to refuse it.
-        {"OK, name untouched", false, click(QDialogButtonBox::Ok), home},
+        {"OK, name untouched", false, false, click(QDialogButtonBox::Ok), home,
+         QFileInfo(home).fileName()},
+        {"the computer", false, false, computerThenOk, {}, "Computer"},
+        {"the computer, file-system only: OK disabled",
+         false,
+         true,
+         [](QDialog &d) {
+             QTest::keyClick(d.findChild<QTreeView *>(QStringLiteral("folders")), Qt::Key_Home);
+             EXPECT_FALSE(
+                 d.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->isEnabled());
+             QTest::keyClick(&d, Qt::Key_Escape);
+         },
+         {},
+         {}},
     };
     for (const auto &c : cases) {
         cBrowseForFolder browser;
         browser.setUseNewUI(c.newUI);
+        browser.setFileSystemOnly(c.fileSystemOnly);
         browser.setEditBox(true);
         browser.setValidateEditBox(true);
         const QString chosen = browse(browser, [&](QDialog &dialog) {
-            // Without a root the whole file system shows, opened at the home folder.
+            // Without a root the computer shows, opened at the home folder.
             auto *folders = dialog.findChild<QTreeView *>(QStringLiteral("folders"));
-            EXPECT_EQ(folders->model()->index(0, 0, folders->rootIndex()).data().toString(),
-                      QStringLiteral("/"))
+            const QModelIndex computer = folders->model()->index(0, 0);
+            EXPECT_EQ(computer.data().toString(), QStringLiteral("Computer")) << c.name;
+            const QModelIndex top = folders->model()->index(0, 0, computer);
+            EXPECT_EQ(top.data().toString(), QStringLiteral("/")) << c.name;
+            // The selection stays on its folder while the model reads and sorts the others.
+            EXPECT_TRUE(childNamed(*folders, top, QStringLiteral("tmp")).isValid()) << c.name;
+            QTest::qWait(100);
+            const QModelIndex current = folders->currentIndex();
+            EXPECT_EQ(current, folders->model()->index(current.row(), 0, current.parent()))
                 << c.name;
             EXPECT_EQ(folders->currentIndex().data().toString(), QDir(QDir::homePath()).dirName())
                 << c.name;
@@ -176,7 +208,7 @@ TEST_F(FolderPicker, ClosingTheDialog)
             c.close(dialog);
         });
         EXPECT_EQ(chosen, c.chosen) << c.name;
-        EXPECT_EQ(browser.DisplayName().toString(), QFileInfo(c.chosen).fileName()) << c.name;
+        EXPECT_EQ(browser.DisplayName().toString(), c.displayName) << c.name;
     }
 }
 
