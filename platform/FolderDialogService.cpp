@@ -301,7 +301,7 @@ public:
             layout->addLayout(row);
             QObject::connect(m_edit, &QLineEdit::textEdited, this, [this] {
                 // New text is a new request: a failed validation no longer holds OK back.
-                if (std::exchange(m_validationFailed, false)) ok()->setEnabled(true);
+                if (std::exchange(m_validationFailed, false)) ok()->setEnabled(choosable());
             });
         }
         m_buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
