@@ -1,72 +1,77 @@
 #pragma once
 
 #include "../core/Export.h"
+#include "Shell.h"
 
-#include <QString>
+#include <QByteArray>
 #include <QtGlobal>
-
-#include <optional>
 
 class QWidget;
 
 namespace tabulon::platform {
 
-// The folder-selection dialog as the folder browser runs it: one request, notifications to the
-// browser while the dialog is open, and the chosen item when it closes.
+// The shell's folder-selection dialog: shows one request modally, tells the request's callback
+// what happens while it is open, obeys the messages the callback sends back, and answers the
+// chosen item.
 class TABULON_EXPORT FolderDialogService
 {
 public:
-    // The open dialog, for the listener to act on from its notifications.
+    // The open dialog, as the callback and its listeners act on it.
     class TABULON_EXPORT Dialog
     {
     public:
         virtual ~Dialog();
-        // Selects the folder at `path`; an empty path selects nothing.
-        virtual void setSelection(const QString &path) = 0;
-        virtual void setStatusText(const QString &text) = 0;
-        virtual void setOkEnabled(bool enabled) = 0;
-        // The dialog's window, for its caption and the focus.
+        // BFFM_SETSTATUSTEXTA (0x464): the status line's text; ignored without a status line.
+        virtual void setStatusText(const QByteArray &text) = 0;
+        // BFFM_ENABLEOK (0x465): enables or disables OK for the current selection.
+        virtual void enableOk(bool enabled) = 0;
+        // BFFM_SETSELECTIONA (0x466): selects `item` (not taken over); null selects nothing.
+        virtual void setSelection(const ItemIdList *item) = 0;
+        // The window's caption.
+        virtual void setWindowText(const QByteArray &text) = 0;
+        // Gives the window the keyboard focus.
+        virtual void setFocus() = 0;
+        // Ends the showing as Cancel does.
+        virtual void close() = 0;
+        // The dialog's window, for hosts that place their own windows over it.
         virtual QWidget *window() = 0;
     };
 
-    // Told, on the caller's thread and from inside browse(), what happens while the dialog is
-    // open.
-    class TABULON_EXPORT Listener
+    // What the callback is told with a notification: the new selection for BFFM_SELCHANGED
+    // (null when there is none), the typed text for BFFM_VALIDATEFAILEDA.
+    struct Notification
     {
-    public:
-        virtual ~Listener();
-        // The dialog is up; the listener may now select the initial folder.
-        virtual void initialized(Dialog &dialog) = 0;
-        // The selection moved; `path` is empty for an item that has no file-system path.
-        virtual void selectionChanged(Dialog &dialog, const QString &path) = 0;
-        // OK was chosen with typed text that names no folder; true keeps the dialog open.
-        virtual bool validationFailed(Dialog &dialog, const QString &text) = 0;
+        const ItemIdList *item = nullptr;
+        QByteArray text;
     };
 
+    // Called on the caller's thread from inside browse(). For BFFM_VALIDATEFAILEDA a non-zero
+    // answer keeps the dialog open; the answer to the others is ignored.
+    using Callback = qint32 (*)(Dialog &dialog, unsigned message, const Notification &param,
+                                void *data);
+
+    // The request record.
     struct Request
     {
         QWidget *owner = nullptr;
-        QString title;                // the instruction above the folders
-        QString root;                 // the top of what can be browsed; empty: everything
-        quint32 flags = 0;            // the browser's option bits; a dialog ignores those it
-                                      // does not support
-        Listener *listener = nullptr; // not owned; may be null
-    };
-
-    struct Selection
-    {
-        QString path; // empty when the chosen item has no file-system path
-        QString displayName;
+        const ItemIdList *root = nullptr; // top of the browsable tree; null: the whole computer
+        PathBuffer displayName{};         // receives the chosen item's name, zero-terminated
+        QByteArray title;                 // the instruction above the tree
+        quint32 flags = 0;                // BIF_ bits; a dialog ignores those it lacks
+        Callback callback = nullptr;
+        void *callbackData = nullptr;
+        int image = 0;
     };
 
     virtual ~FolderDialogService();
 
-    // Runs the dialog modally and returns the chosen item, or nothing when the user cancels.
-    virtual std::optional<Selection> browse(const Request &request) = 0;
+    // Runs the dialog modally. Answers the chosen item's list, which the caller releases with
+    // the ShellAllocator, and its name in request.displayName; null when the user cancels.
+    virtual ItemIdList *browse(Request &request) = 0;
 
-    // The process-wide default: the one installed, else a QFileDialog choosing a folder.
+    // The process-wide default: the one installed, else the built-in Qt folder dialog.
     static FolderDialogService &instance();
-    // Installs the process-wide default (not owned; nullptr restores the QFileDialog) and
+    // Installs the process-wide default (not owned; nullptr restores the built-in one) and
     // returns the one installed before it.
     static FolderDialogService *setInstance(FolderDialogService *service);
 };

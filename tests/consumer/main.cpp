@@ -1,5 +1,6 @@
 #include <tabulon/control/ctlAttributes.h>
 #include <tabulon/expression/frmExpressionBuilder.h>
+#include <tabulon/folderbrowser/cBrowseForFolder.h>
 #include <tabulon/platform/ComponentService.h>
 #include <tabulon/platform/FileDialogService.h>
 #include <tabulon/platform/FileSystemService.h>
@@ -7,6 +8,7 @@
 #include <tabulon/platform/LocalisationService.h>
 #include <tabulon/platform/MessageBoxService.h>
 #include <tabulon/platform/ModalDialogService.h>
+#include <tabulon/platform/Shell.h>
 #include <tabulon/tessel/JsonLoader.h>
 
 #include <QAbstractItemView>
@@ -44,5 +46,10 @@ int main(int argc, char **argv)
     builder.setAtts(object);
     builder.setIndex(expression);
     const bool prepared = !builder.Expression().isEmpty() && builder.Cancelled();
-    return loaded && prepared && messages.count == 0 ? 0 : 1;
+
+    // The folder browser answers without showing anything.
+    const tabulon::cBrowseForFolder browser;
+    const bool browses = browser.Title() == QLatin1String("Choose Folder") &&
+                         browser.SpecialFolderLocation(0x7fff).isEmpty();
+    return loaded && prepared && browses && messages.count == 0 ? 0 : 1;
 }

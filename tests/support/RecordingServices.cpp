@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <QFileInfo>
 
+#include <utility>
+
 namespace tabulon::test {
 
 namespace {
@@ -17,28 +19,6 @@ public:
         const QString dir = QFileInfo(path).path();
         return dir == QLatin1String(".") ? QString() : dir;
     }
-};
-
-class RecordingFolderDialogHandle : public platform::FolderDialogService::Dialog
-{
-public:
-    explicit RecordingFolderDialogHandle(RecordingFolderDialog &fake) : m_fake(fake) {}
-    void setSelection(const QString &path) override
-    {
-        m_fake.dialogCalls << QStringLiteral("select ") + path;
-    }
-    void setStatusText(const QString &text) override
-    {
-        m_fake.dialogCalls << QStringLiteral("status ") + text;
-    }
-    void setOkEnabled(bool enabled) override
-    {
-        m_fake.dialogCalls << (enabled ? QStringLiteral("ok 1") : QStringLiteral("ok 0"));
-    }
-    QWidget *window() override { return &m_fake.window; }
-
-private:
-    RecordingFolderDialog &m_fake;
 };
 
 [[noreturn]] void fail(const char *fake, const QString &description)
@@ -67,17 +47,104 @@ std::optional<QString> RecordingFileDialog::openFile(QWidget *, const OpenReques
     return path;
 }
 
-std::optional<platform::FolderDialogService::Selection>
-RecordingFolderDialog::browse(const Request &request)
+class RecordingFolderDialogHandle : public platform::FolderDialogService::Dialog
 {
-    requests.push_back(request);
-    if (request.listener) {
-        RecordingFolderDialogHandle dialog(*this);
-        request.listener->initialized(dialog);
-        for (const QString &path : walk)
-            request.listener->selectionChanged(dialog, path);
+public:
+    explicit RecordingFolderDialogHandle(RecordingFolderDialog &fake) : m_fake(fake) {}
+    void setStatusText(const QByteArray &text) override
+    {
+        m_fake.messages << QStringLiteral("status ") + QString::fromLocal8Bit(text);
     }
+    void enableOk(bool enabled) override
+    {
+        m_fake.m_okEnabled = enabled;
+        m_fake.messages << (enabled ? QStringLiteral("ok 1") : QStringLiteral("ok 0"));
+    }
+    void setSelection(const platform::ItemIdList *item) override
+    {
+        m_fake.messages << (QStringLiteral("select ") + describe(item)).trimmed();
+        // As a real dialog does: a new selection is reported, the same one is not.
+        if (describe(item) != describe(m_fake.m_selection))
+            m_fake.moveTo(platform::ShellAllocator::instance().clone(item));
+    }
+    void setWindowText(const QByteArray &text) override
+    {
+        m_fake.messages << QStringLiteral("caption ") + QString::fromLocal8Bit(text);
+    }
+    void setFocus() override { m_fake.messages << QStringLiteral("focus"); }
+    void close() override
+    {
+        m_fake.messages << QStringLiteral("close");
+        m_fake.m_closed = true;
+    }
+    QWidget *window() override { return &m_fake.window; }
+
+    // A path, or ":NAME" for a virtual item.
+    static QString describe(const platform::ItemIdList *item)
+    {
+        platform::PathBuffer path{};
+        if (platform::getPathFromIdList(item, path)) return QString::fromLocal8Bit(path.data());
+        return item ? u':' + platform::itemDisplayName(item) : QString();
+    }
+
+private:
+    RecordingFolderDialog &m_fake;
+};
+
+platform::ItemIdList *RecordingFolderDialog::browse(Request &request)
+{
+    requests.push_back({request.owner, QString::fromLocal8Bit(request.title), request.flags,
+                        RecordingFolderDialogHandle::describe(request.root)});
+    platform::ShellAllocator &allocator = platform::ShellAllocator::instance();
+    m_request = &request;
+    m_okEnabled = true;
+    m_closed = false;
+    bool chosen = false;
+    notify(platform::BFFM_INITIALIZED, nullptr, {});
+    for (const QString &step : std::as_const(script)) {
+        if (m_closed) break;
+        const QString verb = step.section(u' ', 0, 0);
+        const QString argument = step.section(u' ', 1);
+        if (verb == u"select") {
+            moveTo(argument.startsWith(u':')
+                       ? allocator.allocate(QString(), argument.mid(1))
+                       : allocator.allocate(argument, QFileInfo(argument).fileName()));
+        } else if (verb == u"type" && (request.flags & platform::BIF_VALIDATE)) {
+            if (!notify(platform::BFFM_VALIDATEFAILEDA, nullptr, argument.toLocal8Bit())) break;
+        } else if (verb == u"ok" || verb == u"type") {
+            if (m_okEnabled) {
+                chosen = true;
+                break;
+            }
+            messages << QStringLiteral("ok refused");
+        } else {
+            break;
+        }
+    }
+    platform::ItemIdList *answer = nullptr;
+    if (chosen && !m_closed && m_selection) {
+        const QByteArray name = platform::itemDisplayName(m_selection).toLocal8Bit();
+        qstrncpy(request.displayName.data(), name.constData(), request.displayName.size());
+        answer = std::exchange(m_selection, nullptr);
+    }
+    allocator.free(std::exchange(m_selection, nullptr));
+    m_request = nullptr;
     return answer;
+}
+
+void RecordingFolderDialog::moveTo(platform::ItemIdList *item)
+{
+    platform::ShellAllocator::instance().free(std::exchange(m_selection, item));
+    m_okEnabled = true;
+    notify(platform::BFFM_SELCHANGED, m_selection, {});
+}
+
+qint32 RecordingFolderDialog::notify(unsigned message, const platform::ItemIdList *item,
+                                     const QByteArray &text)
+{
+    if (!m_request || !m_request->callback) return 0;
+    RecordingFolderDialogHandle dialog(*this);
+    return m_request->callback(dialog, message, {item, text}, m_request->callbackData);
 }
 
 int RecordingModalDialog::exec(QDialog &dialog)

@@ -54,21 +54,47 @@ public:
     QString failure;
 };
 
+// The folder dialog, scripted: after BFFM_INITIALIZED it plays the steps of `script` and
+// records the messages the callback sends it.
 class RecordingFolderDialog : public platform::FolderDialogService
 {
 public:
-    std::optional<Selection> browse(const Request &request) override;
+    platform::ItemIdList *browse(Request &request) override;
 
-    std::vector<Request> requests;
-    // The paths the user walks through, reported in order after the dialog is initialised.
-    QStringList walk;
-    // What the dialog answers when closed: the chosen item, or nothing for Cancel.
-    std::optional<Selection> answer;
-    // What the listener did to the open dialog, in order: "select PATH", "status TEXT",
-    // "ok 1" or "ok 0".
-    QStringList dialogCalls;
-    // The open dialog's window.
+    // What one showing was asked for.
+    struct Shown
+    {
+        QWidget *owner = nullptr;
+        QString title;
+        quint32 flags = 0;
+        QString root; // the root item's path; empty without one
+    };
+    std::vector<Shown> requests;
+
+    // The user's steps, in order; when they run out, Cancel.
+    //   "select PATH"  the selection moves to the folder at PATH (need not exist);
+    //   "select :NAME" the selection moves to a virtual item named NAME, without a path;
+    //   "type TEXT"    OK with TEXT, naming no folder, in the edit box: with BIF_VALIDATE the
+    //                  callback is told and the dialog closes as Cancel unless it answers
+    //                  non-zero; without, the selection is chosen;
+    //   "ok"           OK: chooses the selection ("ok refused" while OK is disabled);
+    //   "cancel"       Cancel.
+    QStringList script;
+    // What the dialog received, in order: "select PATH" (":NAME" for a virtual item, "select"
+    // for none), "status TEXT", "ok 1", "ok 0", "caption TEXT", "focus", "close", and
+    // "ok refused" for an "ok" step it could not take.
+    QStringList messages;
     QWidget window;
+
+private:
+    friend class RecordingFolderDialogHandle;
+    void moveTo(platform::ItemIdList *item); // takes `item` over
+    qint32 notify(unsigned message, const platform::ItemIdList *item, const QByteArray &text);
+
+    Request *m_request = nullptr;
+    platform::ItemIdList *m_selection = nullptr;
+    bool m_okEnabled = true;
+    bool m_closed = false;
 };
 
 class RecordingModalDialog : public platform::ModalDialogService

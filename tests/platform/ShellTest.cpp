@@ -1,0 +1,104 @@
+// Paths of item identifier lists and lists of paths, full paths, and special folders. The
+// allocator's count is checked after every showing of the folder browser's tests.
+
+#include "platform/Shell.h"
+
+#include <QDir>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+
+namespace {
+
+using namespace tabulon::platform;
+
+QString pathOf(const ItemIdList *list)
+{
+    PathBuffer buffer{};
+    return getPathFromIdList(list, buffer) ? QString::fromLocal8Bit(buffer.data())
+                                           : QStringLiteral("<none>");
+}
+
+TEST(Shell, ListsOfPathsAndPathsOfLists)
+{
+    QTemporaryDir tree;
+    ASSERT_TRUE(QDir(tree.path()).mkpath(QStringLiteral("plant/pumps")));
+    const QString pumps = tree.path() + QStringLiteral("/plant/pumps");
+    const QString tooLong = QStringLiteral("/") + QString(kMaxPath, u'x');
+    const struct
+    {
+        const char *name;
+        QString parsed; // given to parseDisplayName; null: the list of `made`
+        QString made;
+        QString path; // of the list; "<none>" when it has none or there is no list
+        QString display;
+    } cases[] = {
+        {"existing folder", pumps + QStringLiteral("/../pumps"), {}, pumps, "pumps"},
+        {"missing folder", tree.path() + QStringLiteral("/none"), {}, "<none>", ""},
+        {"relative path", QStringLiteral("plant"), {}, "<none>", ""},
+        {"virtual item", {}, QString(), "<none>", "Computer"},
+        {"path beyond the buffer", {}, tooLong, "<none>", "x"},
+    };
+    ShellAllocator &allocator = ShellAllocator::instance();
+    for (const auto &c : cases) {
+        ItemIdList *list =
+            !c.parsed.isNull() ? parseDisplayName(c.parsed) : allocator.allocate(c.made, c.display);
+        EXPECT_EQ(pathOf(list), c.path) << c.name;
+        EXPECT_EQ(itemDisplayName(list), c.display) << c.name;
+        allocator.free(list);
+    }
+}
+
+TEST(Shell, FullPathNamesAndTheirErrors)
+{
+    QTemporaryDir tree;
+    const QString saved = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(tree.path()));
+    const QString current = QDir::currentPath();
+    const struct
+    {
+        const char *name;
+        QString path;
+        QString full;
+        int error;
+    } cases[] = {
+        {"absolute, dots resolved", QStringLiteral("/data/./plant/../pumps/"), "/data/pumps", 0},
+        {"relative to the current folder", QStringLiteral("sub/x"), current + "/sub/x", 0},
+        {"the current folder", QStringLiteral("."), current, 0},
+        {"empty", QString(), {}, ENOENT},
+        {"embedded zero", QStringLiteral("a") + QChar(u'\0') + u'b', {}, EINVAL},
+        {"longer than the buffer", QStringLiteral("/") + QString(kMaxPath, u'x'), {}, ENAMETOOLONG},
+    };
+    for (const auto &c : cases) {
+        const FullPathName full = getFullPathName(c.path);
+        EXPECT_EQ(full.path, c.full) << c.name;
+        EXPECT_EQ(full.error, c.error) << c.name;
+    }
+    QDir::setCurrent(saved);
+
+    EXPECT_EQ(systemErrorText(ENOENT), QStringLiteral("No such file or directory"));
+    EXPECT_EQ(systemErrorText(ENAMETOOLONG), QStringLiteral("File name too long"));
+    EXPECT_EQ(systemErrorText(99999), QString());
+}
+
+TEST(Shell, SpecialFoldersByTheirPublishedIdentifiers)
+{
+    ShellAllocator &allocator = ShellAllocator::instance();
+    const int before = allocator.liveLists();
+    ItemIdList *home = specialFolderLocation(SpecialFolder::Profile);
+    EXPECT_EQ(pathOf(home), QDir::cleanPath(QDir::homePath()));
+    ItemIdList *computer = specialFolderLocation(SpecialFolder::Computer);
+    ASSERT_NE(computer, nullptr);
+    EXPECT_EQ(pathOf(computer), QStringLiteral("<none>"));
+    EXPECT_EQ(itemDisplayName(computer), QStringLiteral("Computer"));
+    for (int unknown : {0x0001, 0x0015, 0x7fff, -1})
+        EXPECT_EQ(specialFolderLocation(unknown), nullptr) << unknown;
+    allocator.free(home);
+    allocator.free(computer);
+    EXPECT_EQ(allocator.liveLists(), before);
+}
+
+} // namespace
