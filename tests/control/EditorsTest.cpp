@@ -15,17 +15,25 @@ using namespace tabulon;
 using platform::Variant;
 using test::ControlFixture;
 
-TEST(Editors, FileEditorStartsAtTheRowsPathAndWritesOnlyAChosenFile)
+namespace {
+
+// A file dialog that acts while it is open, as the user or the host may.
+struct ActingFileDialog : test::RecordingFileDialog
 {
-    std::unique_ptr<platform::RecordSet> table = createAttributeTable();
-    table->addNew();
-    table->setValue(fName, QStringLiteral("Drawing"));
-    QStringList written;
-    table->connectFieldChangeComplete(
-        [&](int, std::span<const platform::RecordSet::ChangedField> f, platform::RecordSet &) {
-            written << f[0].value.toText();
-        });
-    test::RecordingFileDialog dialogs;
+    std::optional<QString> openFile(QWidget *parent, const OpenRequest &request) override
+    {
+        whileOpen();
+        return RecordingFileDialog::openFile(parent, request);
+    }
+    std::function<void()> whileOpen;
+};
+
+} // namespace
+
+// The row is remembered when the editor opens: while the dialog is open, the cursor may move or
+// the host may load another object.
+TEST(Editors, FileEditorStartsAtTheRowsPathAndWritesOnlyAChosenFileToItsRow)
+{
     const auto files = platform::FileSystemService::instance().createFileSystem();
     const struct
     {
@@ -33,31 +41,40 @@ TEST(Editors, FileEditorStartsAtTheRowsPathAndWritesOnlyAChosenFile)
         std::optional<QString> answer;
         QString failure;
         bool replaceTable;
-        QStringList written;
+        QString value; // the first row's value afterwards, in the table then shown
     } cases[] = {
-        {"chosen", QStringLiteral("/data/b.dxf"), {}, false, {"/data/b.dxf"}},
-        {"cancelled", std::nullopt, {}, false, {}},
-        {"dialog fails", QStringLiteral("/data/b.dxf"), QStringLiteral("no dialog"), false, {}},
-        {"host loads another object meanwhile", QStringLiteral("/data/b.dxf"), {}, true, {}},
+        {"chosen", QStringLiteral("/data/b.dxf"), {}, false, "/data/b.dxf"},
+        {"cancelled", std::nullopt, {}, false, "/data/plans/a.dxf"},
+        {"dialog fails", QStringLiteral("/data/b.dxf"), QStringLiteral("no dialog"), false,
+         "/data/plans/a.dxf"},
+        {"host loads another object meanwhile", QStringLiteral("/data/b.dxf"), {}, true, ""},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        table->setValue(fValue, QStringLiteral("/data/plans/a.dxf"));
-        written.clear();
-        dialogs.requests.clear();
+        const auto twoRows = [] {
+            std::unique_ptr<platform::RecordSet> table = createAttributeTable();
+            table->addNew();
+            table->addNew();
+            return table;
+        };
+        std::unique_ptr<platform::RecordSet> table = twoRows(), kept;
+        table->setValueAt(0, fValue, QStringLiteral("/data/plans/a.dxf"));
+        ActingFileDialog dialogs;
         dialogs.answers = {c.answer};
         dialogs.failure = c.failure;
+        dialogs.whileOpen = [&] {
+            table->moveLast();
+            if (c.replaceTable) kept = std::exchange(table, twoRows()); // kept: no address reuse
+        };
         EditorRow row(table);
-        std::unique_ptr<platform::RecordSet> kept;
-        if (c.replaceTable) kept = std::exchange(table, createAttributeTable());
         FileEditor(dialogs, *files, nullptr).edit(row);
 
-        EXPECT_EQ(written, c.written);
+        EXPECT_EQ(table->valueAt(0, fValue).toText() + u'|' + table->valueAt(1, fValue).toText(),
+                  c.value + u'|');
         ASSERT_EQ(dialogs.requests.size(), 1u);
         const auto &r = dialogs.requests[0];
         EXPECT_EQ(r.title + u'|' + r.fileName + u'|' + r.folder,
                   QStringLiteral("Specify file|/data/plans/a.dxf|/data/plans"));
-        if (kept) table = std::move(kept);
     }
 }
 

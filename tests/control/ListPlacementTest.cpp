@@ -1,6 +1,6 @@
 #include "control/ListPlacement.h"
 
-#include "core/Error.h"
+#include "tests/support/Printers.h"
 
 #include <gtest/gtest.h>
 
@@ -25,7 +25,7 @@ TEST(PlaceDropDownList, DirectionHeightAndTop)
         {"10 below, 10 items fit", 0, 10 * h, 10, down, 11, 0},
         {"10 below, 11 items: as high as the room", 0, 10 * h, 11, down, 10, 0},
         {"6 below: drops down", 20 * h, 26 * h, 30, down, 6, 20},
-        {"a part row below does not count", 20 * h, 26 * h - 1, 30, up, 21, 0},
+        {"5.5 below, 5 above: a part row does not count", 4 * h, 9.5 * h, 20, up, 5, 0},
         {"2 below, 8 above, 20 items: pops up", 7 * h, 9 * h, 20, up, 8, 0},
         {"2 below, 8 above, 3 items: bottom on the row's", 7 * h, 9 * h, 3, up, 4, 4},
         {"3 below, 3 above: pops up", 2 * h, 5 * h, 20, up, 3, 0},
@@ -39,13 +39,8 @@ TEST(PlaceDropDownList, DirectionHeightAndTop)
         EXPECT_DOUBLE_EQ(p.top, 100 + c.top * h) << c.name;
         EXPECT_EQ(std::pair(p.left, p.width), std::pair(7.0, 9.0)) << c.name;
     }
-    try {
-        PlaceDropDownList({0, 0, 0, 2400, 0, 0}, 3);
-        ADD_FAILURE() << "row height 0: no error";
-    } catch (const platform::Error &e) {
-        EXPECT_EQ(e.number(), 11);
-        EXPECT_EQ(e.description(), QStringLiteral("Division by zero"));
-    }
+    const auto rowHeightZero = [] { PlaceDropDownList({0, 0, 0, 2400, 0, 0}, 3); };
+    EXPECT_EQ(test::errorOf(rowHeightZero), "11: Division by zero");
 }
 
 } // namespace

@@ -1,6 +1,5 @@
 #include "control/ValueDisplay.h"
 
-#include "core/Error.h"
 #include "tests/support/Printers.h"
 #include "tests/support/ScopedLocale.h"
 
@@ -15,16 +14,7 @@ namespace {
 using platform::Error;
 using platform::Variant;
 
-/// The number of the platform::Error that f raises, 0 when it raises none.
-template <typename F> int errorNumber(F f)
-{
-    try {
-        f();
-    } catch (const Error &e) {
-        return e.number();
-    }
-    return 0;
-}
+using test::errorNumber;
 
 TEST(RoundForDisplay, BandsHalfEvenScientificAndUnitDecimals)
 {

@@ -19,6 +19,8 @@ using tabulon::platform::RecordSetReuse;
 using tabulon::platform::Variant;
 using FT = RecordSet::FieldType;
 using Log = std::vector<std::string>;
+using tabulon::test::errorNumber;
+using tabulon::test::errorOf;
 
 // A log line from a QString pattern. Not std::string concatenation: GCC 12 warns falsely
 // (-Wrestrict) on some of it in optimised builds.
@@ -27,23 +29,6 @@ template <typename... Args> std::string line(const char *pattern, const Args &..
     QString text = QString::fromLatin1(pattern);
     ((text = text.arg(args)), ...);
     return text.toStdString();
-}
-
-// "" when f succeeds, else "number: description" of the Error it raises.
-std::string errorOf(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const Error &e) {
-        return line("%1: %2", e.number(), e.description());
-    }
-    return {};
-}
-
-int errorNumber(const std::function<void()> &f)
-{
-    const std::string e = errorOf(f);
-    return e.empty() ? 0 : std::stoi(e);
 }
 
 struct RecordingObserver : tabulon::platform::RecordSetObserver

@@ -170,16 +170,6 @@ std::optional<QString> RecordingLocalisation::string(int id)
     return it == strings.cend() ? std::nullopt : std::optional<QString>(*it);
 }
 
-std::unique_ptr<QObject> RecordingComponents::create(const QString &identifier)
-{
-    asked << identifier;
-    const auto it = factories.constFind(identifier);
-    if (it == factories.cend())
-        fail("RecordingComponents",
-             QStringLiteral("No component is registered as \"%1\"").arg(identifier));
-    return (*it)();
-}
-
 std::unique_ptr<platform::FileSystem> RecordingFileSystem::createFileSystem()
 {
     if (!failure.isEmpty()) fail("RecordingFileSystem", failure);

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "platform/ComponentService.h"
 #include "platform/FileDialogService.h"
 #include "platform/FileSystemService.h"
 #include "platform/FolderDialogService.h"
@@ -123,18 +122,6 @@ public:
     QStringList asked;
 };
 
-class RecordingComponents : public platform::ComponentService
-{
-public:
-    // Creates with the factory registered for the identifier; an unknown identifier throws as
-    // the process default does.
-    std::unique_ptr<QObject> create(const QString &identifier) override;
-
-    QHash<QString, std::function<std::unique_ptr<QObject>()>> factories;
-    // The identifiers asked for, in order.
-    QStringList asked;
-};
-
 class RecordingFileSystem : public platform::FileSystemService
 {
 public:
@@ -145,7 +132,8 @@ public:
     int created = 0;
 };
 
-// One fake of every facility; converts to the platform::Services a control takes.
+// One fake of every facility in use (outside components have none: the process default,
+// which knows no component, serves); converts to the platform::Services a control takes.
 struct RecordingServices
 {
     RecordingMessageBox messageBox;
@@ -153,13 +141,12 @@ struct RecordingServices
     RecordingFolderDialog folderDialog;
     RecordingModalDialog modalDialog;
     RecordingLocalisation localisation;
-    RecordingComponents components;
     RecordingFileSystem fileSystem;
 
     operator platform::Services()
     {
         return {&messageBox,   &fileDialog, &folderDialog, &modalDialog,
-                &localisation, &components, &fileSystem};
+                &localisation, nullptr,     &fileSystem};
     }
 };
 
