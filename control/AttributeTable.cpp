@@ -86,9 +86,11 @@ int rowOfName(const RecordSet &table, const QString &name, int from)
 void ctlAttributesPrivate::CreateAttributeTable()
 {
     auto rs = createAttributeTable();
+    // A table kept for a write still on the stack may outlive the control.
     rs->connectFieldChangeComplete(
-        [this](int count, std::span<const RecordSet::ChangedField> fields, RecordSet &table) {
-            m_rs_FieldChangeComplete(count, fields, table);
+        [this, life = std::weak_ptr<const int>(m_life)](
+            int count, std::span<const RecordSet::ChangedField> fields, RecordSet &table) {
+            if (!life.expired()) m_rs_FieldChangeComplete(count, fields, table);
         });
     // The grid may still be bound to the old table; it is rebound by the load.
     grdEdit->setDataSource(nullptr);
@@ -97,6 +99,7 @@ void ctlAttributesPrivate::CreateAttributeTable()
 
 void ctlAttributesPrivate::ReplaceTable(std::unique_ptr<RecordSet> table)
 {
+    ++m_generation;
     if (m_notifying > 0) {
         if (m_rs) m_retiredTables.push_back(std::move(m_rs));
     } else {
@@ -199,9 +202,17 @@ void ctlAttributesPrivate::AppendRow(AttributeRow &row, int fields)
 
 void ctlAttributesPrivate::RefreshRowDisplay(const Attribute &attribute)
 {
-    m_rs->setValue(fRawValue, attribute.rawValue());
-    m_rs->setValue(fValue, DisplayValue(attribute, m_rs->value(fDisplayUnits).toText(),
-                                        m_bShowUnits));
+    // The attribute's reads and both writes (each handled as an edit) run host code; the
+    // refresh ends when the control, its table or its row is gone.
+    HostCallWatch watch(*this);
+    const Variant raw = attribute.rawValue();
+    if (!watch.holdsRow()) return;
+    m_rs->setValue(fRawValue, raw);
+    if (!watch.holdsRow()) return;
+    const Variant shown =
+        DisplayValue(attribute, m_rs->value(fDisplayUnits).toText(), m_bShowUnits);
+    if (!watch.holdsRow()) return;
+    m_rs->setValue(fValue, shown);
 }
 
 } // namespace tabulon

@@ -24,8 +24,8 @@ Variant AttributeDisplayValue(const Attribute &attribute)
 {
     try {
         return attribute.evaluatedValue();
-    } catch (const std::exception &e) {
-        return platform::describe(e);
+    } catch (...) {
+        return platform::describeCurrentException();
     }
 }
 

@@ -1,6 +1,7 @@
 #include "control/ctlAttributes.h"
 #include "control/ctlAttributes_p.h"
 
+#include "control/Logging.h"
 #include "control/RowDisplay.h"
 #include "control/UpdatingGuard.h"
 #include "control/editors/ListEditor.h"
@@ -15,6 +16,7 @@
 #include <QApplication>
 #include <QResizeEvent>
 #include <QStyle>
+#include <QTimer>
 
 #include <array>
 #include <cmath>
@@ -57,7 +59,59 @@ struct PersistedProperty
     void (*set)(ctlAttributes &, const Variant &);
     std::optional<Variant> readingDefault;
     std::optional<Variant> writingDefault;
+    // Whether a value read from a bag is one the setter can take: it converts (may raise) and
+    // lies in the property's range.
+    bool (*valid)(const Variant &);
 };
+
+// A row must hold a line of text; a bag may hold anything, up to numbers no float can take.
+constexpr double kMinRowHeight = 90;    // twips
+constexpr double kMaxRowHeight = 14400; // twips
+
+bool anyText(const Variant &v)
+{
+    (void)v.toText();
+    return true;
+}
+bool anyBool(const Variant &v)
+{
+    (void)v.toBool();
+    return true;
+}
+bool rowHeight(const Variant &v)
+{
+    const double h = v.toDouble();
+    return std::isfinite(h) && h >= kMinRowHeight && h <= kMaxRowHeight;
+}
+bool colour(const Variant &v)
+{
+    const std::int32_t c = v.toInt();
+    return c >= 0 && c <= 0xFFFFFF;
+}
+bool displayOrder(const Variant &v)
+{
+    const std::int32_t order = v.toInt();
+    return order == ctlAttributes::eGDODefault || order == ctlAttributes::eGDOInsertion;
+}
+
+bool acceptable(const PersistedProperty &p, const Variant &v)
+{
+    try {
+        return p.valid(v);
+    } catch (...) {
+        return false;
+    }
+}
+
+// A bag's value as a diagnostic shows it.
+QString shown(const Variant &v)
+{
+    try {
+        return v.isString() ? u'"' + v.toText() + u'"' : v.toText();
+    } catch (...) {
+        return v.isNull() ? QStringLiteral("Null") : QStringLiteral("Empty");
+    }
+}
 
 // In the order they are read and written.
 const std::array<PersistedProperty, 8> &persistedProperties()
@@ -65,22 +119,24 @@ const std::array<PersistedProperty, 8> &persistedProperties()
     using C = ctlAttributes;
     static const std::array<PersistedProperty, 8> properties{{
         {kPropertyCaption, [](const C &c) { return Variant(c.PropertyCaption()); },
-         [](C &c, const Variant &v) { c.setPropertyCaption(v.toText()); }, QString(), QString()},
+         [](C &c, const Variant &v) { c.setPropertyCaption(v.toText()); }, QString(), QString(),
+         anyText},
         {kValueCaption, [](const C &c) { return Variant(c.ValueCaption()); },
-         [](C &c, const Variant &v) { c.setValueCaption(v.toText()); }, QString(), QString()},
+         [](C &c, const Variant &v) { c.setValueCaption(v.toText()); }, QString(), QString(),
+         anyText},
         {kRowHeight, [](const C &c) { return Variant(double(c.RowHeight())); },
-         [](C &c, const Variant &v) { c.setRowHeight(float(v.toDouble())); }, {}, {}},
+         [](C &c, const Variant &v) { c.setRowHeight(float(v.toDouble())); }, {}, {}, rowHeight},
         {kBackColor, [](const C &c) { return colourToVariant(c.BackColor()); },
-         [](C &c, const Variant &v) { c.setBackColor(colourFromVariant(v)); }, {}, {}},
+         [](C &c, const Variant &v) { c.setBackColor(colourFromVariant(v)); }, {}, {}, colour},
         {kForeColor, [](const C &c) { return colourToVariant(c.ForeColor()); },
-         [](C &c, const Variant &v) { c.setForeColor(colourFromVariant(v)); }, {}, {}},
+         [](C &c, const Variant &v) { c.setForeColor(colourFromVariant(v)); }, {}, {}, colour},
         {kRecordSelectors, [](const C &c) { return Variant(c.RecordSelectors()); },
-         [](C &c, const Variant &v) { c.setRecordSelectors(v.toBool()); }, {}, {}},
+         [](C &c, const Variant &v) { c.setRecordSelectors(v.toBool()); }, {}, {}, anyBool},
         {kShowUnits, [](const C &c) { return Variant(c.ShowUnits()); },
-         [](C &c, const Variant &v) { c.setShowUnits(v.toBool()); }, {}, {}},
+         [](C &c, const Variant &v) { c.setShowUnits(v.toBool()); }, {}, {}, anyBool},
         {kDisplayOrder, [](const C &c) { return Variant(int(c.DisplayOrder())); },
          [](C &c, const Variant &v) { c.setDisplayOrder(C::GridDisplayOrder(v.toInt())); }, 0,
-         0},
+         0, displayOrder},
     }};
     return properties;
 }
@@ -91,7 +147,17 @@ ctlAttributesPrivate::ctlAttributesPrivate(ctlAttributes *q, const platform::Ser
     : q(q), m_services(services)
 {}
 
-ctlAttributesPrivate::~ctlAttributesPrivate() = default;
+ctlAttributesPrivate::~ctlAttributesPrivate()
+{
+    // Deleted by host code that a field-change notification ran: the table's write is still on
+    // the stack and returns into the table, so the tables go once the event loop runs again.
+    if (m_notifying > 0) {
+        auto kept = std::make_shared<std::vector<std::unique_ptr<platform::RecordSet>>>(
+            std::move(m_retiredTables));
+        kept->push_back(std::move(m_rs));
+        QTimer::singleShot(0, QCoreApplication::instance(), [kept] {});
+    }
+}
 
 void ctlAttributesPrivate::Initialize()
 {
@@ -103,11 +169,11 @@ void ctlAttributesPrivate::Initialize()
         const int scrollBarPixels = grdEdit->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
         m_lScrollBarWidth = int(std::lround(scrollBarPixels * grdEdit->twipsPerPixelX()));
         m_sngPropFraction = 0.5f;
-    } catch (const std::exception &e) {
+    } catch (...) {
         platform::orDefault(m_services.messageBox)
             .warning(q,
                      QStringLiteral("Unexpected error initialising Tabulon\r\n") +
-                         platform::describe(e),
+                         platform::describeCurrentException(),
                      messageTitle());
     }
 }
@@ -162,6 +228,14 @@ ctlAttributes::~ctlAttributes()
 {
     // The grid is bound to the table that d owns: unbind before either goes.
     d->grdEdit->setDataSource(nullptr);
+    if (d->m_notifying > 0) {
+        // Deleted by host code that an edit ran: the grid's own write of the typed text may be
+        // on the stack and returns into the grid, so the grid goes later, on its own.
+        d->grdEdit->setReadOnlyRows(nullptr);
+        d->grdEdit->hide();
+        d->grdEdit->setParent(nullptr);
+        d->grdEdit->deleteLater();
+    }
 }
 
 const platform::Services &ctlAttributes::services() const
@@ -192,7 +266,7 @@ void ctlAttributes::setDataSource(std::shared_ptr<AttributeCollection> Atts)
     }
     d->grdEdit->show();
     d->m_Atts = Atts;
-    const UpdatingGuard updating(d->m_bUpdating);
+    const UpdatingGuard updating = d->updating();
     d->CreateAttributeTable();
     d->LoadAttributeRows(*Atts);
 }
@@ -293,8 +367,19 @@ void ctlAttributes::InitProperties() {}
 
 void ctlAttributes::ReadProperties(const platform::PropertyBag &bag)
 {
-    for (const PersistedProperty &p : persistedProperties())
-        p.set(*this, bag.readProperty(p.key, p.readingDefault ? *p.readingDefault : p.get(*this)));
+    for (const PersistedProperty &p : persistedProperties()) {
+        const Variant fallback = p.readingDefault ? *p.readingDefault : p.get(*this);
+        const Variant read = bag.readProperty(p.key, fallback);
+        if (acceptable(p, read)) {
+            p.set(*this, read);
+            continue;
+        }
+        // A damaged or hand-edited store: the property keeps its default.
+        qCWarning(lcTabulon).noquote()
+            << QStringLiteral("Persisted property %1: %2 is out of range; %3 used instead")
+                   .arg(p.key, shown(read), shown(fallback));
+        p.set(*this, fallback);
+    }
 }
 
 void ctlAttributes::WriteProperties(platform::PropertyBag &bag) const

@@ -11,6 +11,7 @@
 #include "control/AttributeTable.h"
 #include "control/ctlAttributes.h"
 #include "control/NextRow.h"
+#include "control/UpdatingGuard.h"
 #include "core/Variant.h"
 #include "platform/FileSystemService.h"
 #include "platform/RecordSet.h"
@@ -18,6 +19,7 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <memory>
 #include <span>
 #include <vector>
@@ -30,6 +32,40 @@ class DataGrid;
 class DataGridColumn;
 class ListBox;
 } // namespace platform
+
+class ctlAttributesPrivate;
+
+// How deep field-change notifications may nest. A host that answers AttributeChange with
+// another write (SetAttributeValue raises AttributeChange again) nests one level per answer;
+// one that never settles is stopped here, with a warning, instead of overflowing the stack.
+inline constexpr int kMaxNotificationDepth = 16;
+
+// What a running operation started with: a live control, its source and its table, and the
+// row it works on. Any call into the host (attribute and collection operations, services,
+// signals) may delete the control, load another object or detach; after each one the operation
+// asks holds() and ends quietly when it is false, writing nothing into whatever replaced them.
+class TABULON_AUTOTEST_EXPORT HostCallWatch
+{
+public:
+    // Watches `d` working on its table's current row.
+    explicit HostCallWatch(ctlAttributesPrivate &d);
+
+    // The control is alive and its source and table are the ones it had at the start. Reads
+    // nothing of the control once it is gone.
+    bool holds() const;
+    // holds(), and the table stands on the operation's row again (host code may have moved
+    // it, SetAttributeValue does).
+    bool holdsRow();
+    bool alive() const { return !m_life.expired(); }
+    // The row the operation works on from now on.
+    void setRow(int row) { m_row = row; }
+
+private:
+    std::weak_ptr<const int> m_life;
+    ctlAttributesPrivate *m_d;
+    std::uint64_t m_generation;
+    int m_row;
+};
 
 class TABULON_AUTOTEST_EXPORT ctlAttributesPrivate
 {
@@ -65,9 +101,8 @@ public:
     void ApplyRawValue(Attribute &attribute, const QString &text);
     // Handles an edit of "Value"; false ends the notification.
     bool ValueEdit(const platform::Variant &v);
-    // Shows one of the two input messages and tells whether the edit can go on (its table is
-    // still the attribute table).
-    bool ShowInputMessage(const QString &text);
+    // Shows one of the two input messages and tells whether the edit `watch` watches can go on.
+    bool ShowInputMessage(const QString &text, HostCallWatch &watch);
     // The attribute table's field-change notification.
     void m_rs_FieldChangeComplete(int count,
                                   std::span<const platform::RecordSet::ChangedField> fields,
@@ -95,8 +130,17 @@ public:
     // Returns the mode of the row whose button was pressed, which decides its editor.
     QString grdEdit_ButtonClick(int ColIndex);
 
+    // Raises m_bUpdating for the scope; lowers it at the end unless the control is gone.
+    [[nodiscard]] UpdatingGuard updating() { return UpdatingGuard(m_bUpdating, m_life); }
+
     ctlAttributes *const q;
     const platform::Services m_services;
+    // Lives exactly as long as this object; operations hold a weak reference to it to learn,
+    // after host code ran, whether the control still exists.
+    const std::shared_ptr<const int> m_life = std::make_shared<const int>(0);
+    // Counts loads and detaches, so that a running operation sees its source replaced even
+    // when a new table happens to take the old one's address.
+    std::uint64_t m_generation = 0;
 
     platform::DataGrid *grdEdit = nullptr;
     platform::ListBox *lstEdit = nullptr;
@@ -107,6 +151,7 @@ public:
     std::unique_ptr<platform::RecordSet> m_rs;
     std::vector<std::unique_ptr<platform::RecordSet>> m_retiredTables;
     int m_notifying = 0; // depth of running field-change notifications
+    bool m_nestingReported = false; // the depth limit was reported in this outermost run
     std::unique_ptr<platform::FileSystem> m_fso;
     platform::DataGridColumn *m_colProperty = nullptr;
     platform::DataGridColumn *m_colValue = nullptr;

@@ -50,4 +50,15 @@ QString describe(const std::exception &e)
     return QString::fromUtf8(e.what());
 }
 
+QString describeCurrentException()
+{
+    try {
+        throw;
+    } catch (const std::exception &e) {
+        return describe(e);
+    } catch (...) {
+        return Error::standardDescription(-1);
+    }
+}
+
 } // namespace tabulon::platform

@@ -52,5 +52,8 @@ private:
 
 // The description of any exception: an Error's description, what() of anything else.
 TABULON_CORE_EXPORT QString describe(const std::exception &e);
+// The description of the exception being handled; call only inside a catch block. A host may
+// throw anything: what is no std::exception gets the generic description of an object's error.
+TABULON_CORE_EXPORT QString describeCurrentException();
 
 } // namespace tabulon::platform

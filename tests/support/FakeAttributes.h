@@ -6,6 +6,8 @@
 #include <QHash>
 #include <QString>
 
+#include <functional>
+
 #include <memory>
 #include <optional>
 #include <utility>
@@ -56,6 +58,7 @@ public:
         check(Op::SetValue);
         m_value = v;
         writes.push_back(v);
+        if (onCall) onCall(Op::SetValue);
     }
     bool validate(const platform::Variant &candidate) const override
     {
@@ -74,6 +77,7 @@ public:
         check(Op::SetValueInUnits);
         unitWrites.emplace_back(units, v);
         m_value = v;
+        if (onCall) onCall(Op::SetValueInUnits);
     }
     std::int32_t enumerationCount() const override
     {
@@ -110,6 +114,11 @@ public:
     std::optional<UnitCode> m_answerCode; // valueInUnits answers in this code when set
     std::vector<std::pair<QString, QString>> m_enum; // stored value, display text
     Op throwOn = Op::None;
+    // Throws what no std::exception is, in place of an Error.
+    bool throwForeign = false;
+    // Host code run by every operation: at the start of a read, before any injected failure;
+    // at the end of a write, as a host that answers its own change.
+    std::function<void(Op)> onCall;
 
     // What the attribute received.
     std::vector<platform::Variant> writes;
@@ -119,6 +128,8 @@ public:
 private:
     void check(Op op) const
     {
+        if (onCall && op != Op::SetValue && op != Op::SetValueInUnits) onCall(op);
+        if (op == throwOn && throwForeign) throw 42;
         if (op == throwOn)
             throw platform::Error(1234, QStringLiteral("FakeAttribute"),
                                   QStringLiteral("%1 failed").arg(m_name));
@@ -160,6 +171,7 @@ public:
     }
     std::shared_ptr<Attribute> itemByKey(const platform::Variant &key) const override
     {
+        if (onItemByKey) onItemByKey();
         const QString name = key.toText();
         for (const auto &a : attributes)
             if (a->m_name == name)
@@ -175,6 +187,8 @@ public:
     std::vector<std::shared_ptr<FakeAttribute>> attributes;
     std::vector<int> positions; // positions[i]: index in attributes of the item at position i
     bool failCount = false;
+    // Host code run at the start of each lookup by key.
+    std::function<void()> onItemByKey;
 };
 
 } // namespace tabulon::test
