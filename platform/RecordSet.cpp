@@ -4,6 +4,8 @@
 #include "core/Error.h"
 #include "core/Prefetch_p.h"
 
+#include <QHashFunctions>
+
 #include <algorithm>
 #include <cstdint>
 #include <cstddef>
@@ -47,6 +49,85 @@ public:
     int rowCount = 0;
     bool open = false;
     std::vector<const RecordSet *> cursors;
+
+    // Rows by the text of one field (see RecordSet::firstRowOf): open addressing over row
+    // numbers, so that it costs a few bytes per row and the texts stay in the rows. A slot
+    // holds the first row with its text; -1 is free.
+    struct TextIndex {
+        int field = -1;
+        bool stale = true;
+        std::vector<int> slots;
+        std::size_t used = 0;
+    } index;
+
+    const QString *textAt(int row, int field) const
+    {
+        const Variant &v = get(row, field);
+        return v.isString() ? &v.stringValue() : nullptr;
+    }
+
+    std::size_t slotOf(const QString &text) const
+    {
+        return std::size_t(qHash(text)) & (index.slots.size() - 1);
+    }
+
+    // Takes `row` into a fresh index: it becomes the slot of its text unless an earlier row
+    // holds the same text.
+    void indexRow(int row)
+    {
+        const QString *text = textAt(row, index.field);
+        if (!text) return;
+        if ((index.used + 1) * 2 > index.slots.size()) {
+            rebuildIndex(std::max<std::size_t>(index.slots.size() * 2, 64));
+            return; // the rebuild took every row, this one included
+        }
+        for (std::size_t s = slotOf(*text);; s = (s + 1) & (index.slots.size() - 1)) {
+            int &slot = index.slots[s];
+            if (slot < 0) {
+                slot = row;
+                ++index.used;
+                return;
+            }
+            if (*textAt(slot, index.field) == *text) {
+                slot = std::min(slot, row);
+                return;
+            }
+        }
+    }
+
+    void rebuildIndex(std::size_t capacity)
+    {
+        std::size_t size = 64;
+        while (size < capacity) size *= 2;
+        index.slots.assign(size, -1);
+        index.used = 0;
+        index.stale = false;
+        for (int row = 0; row < rowCount; ++row)
+            indexRow(row);
+    }
+
+    int findInIndex(int field, const QString &text)
+    {
+        if (index.field != field || index.stale) {
+            index.field = field;
+            rebuildIndex(std::size_t(rowCount) * 2);
+        }
+        for (std::size_t s = slotOf(text);; s = (s + 1) & (index.slots.size() - 1)) {
+            const int row = index.slots[s];
+            if (row < 0 || *textAt(row, field) == text) return row;
+        }
+    }
+
+    // Keeps a fresh index in step with a write of `field` in `row`; `replaced` tells whether
+    // the row held a text there before, which may have been the slot of that text.
+    void indexWrite(int row, int field, bool replaced)
+    {
+        if (index.stale || index.field != field) return;
+        if (replaced)
+            index.stale = true;
+        else
+            indexRow(row);
+    }
 
     // Fixes the row layout; called once, when the table opens.
     void layOut()
@@ -315,6 +396,7 @@ void RecordSetReuse::recycleRows(RecordSet &next, std::unique_ptr<RecordSet> pre
                       std::make_move_iterator(theirs.blocks.rend()));
     theirs.blocks.clear();
     theirs.rowCount = 0;
+    theirs.index.stale = true;
 }
 
 void RecordSetReuse::releaseRecycledRows(RecordSet &table)
@@ -433,6 +515,7 @@ void RecordSet::addNew(std::span<Variant> values)
         if (newBlock) storage.blocks.pop_back();
         throw;
     }
+    if (!storage.index.stale) storage.indexRow(row);
     storage.notify([row](RecordSetObserver &o) { o.rowsAppended(row, row); });
     moveTo(row);
     if (m_fieldHandlers.empty()) return;
@@ -519,7 +602,9 @@ void RecordSet::write(int field, const Variant &value)
     if (field < 0 || field >= fieldCount()) raise(Error::ItemNotFound);
     RecordSetStorage &storage = *m_storage;
     const int row = m_current;
+    const bool replaced = storage.get(row, field).isString();
     storage.set(row, field, coerce(storage.fields[std::size_t(field)], value));
+    storage.indexWrite(row, field, replaced);
     storage.notify([row, field](RecordSetObserver &o) { o.valueChanged(row, field); });
 
     const ChangedField changed{storage.fields[std::size_t(field)].name, storage.get(row, field)};
@@ -661,6 +746,13 @@ bool RecordSet::find(QStringView criterion)
     return false;
 }
 
+int RecordSet::firstRowOf(int field, const QString &text) const
+{
+    requireOpen();
+    if (field < 0 || field >= fieldCount()) raise(Error::ItemNotFound);
+    return m_storage->findInIndex(field, text);
+}
+
 std::unique_ptr<RecordSet> RecordSet::clone() const
 {
     std::unique_ptr<RecordSet> copy(new RecordSet(m_storage));
@@ -744,6 +836,23 @@ void RecordSet::checkConsistency() const
         !std::is_sorted(m_currentHandlers.begin(), m_currentHandlers.end(),
                         [](const auto &a, const auto &b) { return a.first < b.first; }))
         broken("handlers out of connection order");
+
+    if (!storage.index.stale) {
+        // A fresh index holds the first row of every text of its field, and only those.
+        std::size_t firsts = 0;
+        for (std::size_t row = 0; row < count; ++row) {
+            const QString *text = storage.textAt(int(row), storage.index.field);
+            if (!text) continue;
+            const int found = const_cast<RecordSetStorage &>(storage).findInIndex(
+                storage.index.field, *text);
+            if (found < 0 || found > int(row) ||
+                *storage.textAt(found, storage.index.field) != *text)
+                broken("index finds row " + std::to_string(found) + " for the text of row " +
+                       std::to_string(row));
+            if (found == int(row)) ++firsts;
+        }
+        if (firsts != storage.index.used) broken("index holds rows that are not the first");
+    }
 
     for (std::size_t f = 0; f < storage.fields.size(); ++f) {
         const Field &field = storage.fields[f];

@@ -128,6 +128,13 @@ public:
     // raises InvalidProcedureCall; an unknown field ItemNotFound.
     bool find(QStringView criterion);
 
+    // The 0-based index of the first row whose field holds exactly `text` (a text value,
+    // compared case-sensitively); -1 when none. Does not move the cursor. Answered through an
+    // index over one field, shared by every clone, built on first use and kept up to date as
+    // rows are added and written; asking about another field rebuilds it for that field. An
+    // unknown field raises ItemNotFound.
+    int firstRowOf(int field, const QString &text) const;
+
     // A second cursor over the same rows, positioned at BOF, with no handlers of its own.
     std::unique_ptr<RecordSet> clone() const;
 

@@ -2,6 +2,8 @@
 #include "core/Error.h"
 #include "platform/RecordSetReuse_p.h"
 
+#include <QStringList>
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -379,6 +381,58 @@ TEST_F(RecordSetTest, RecycledRowsHoldOnlyTheNewValues)
     EXPECT_EQ(clone->valueAt(599, 0), Variant(old));
     next.checkConsistency();
     narrow.checkConsistency();
+}
+
+// The index answers as a walk from the first row does, through every way a row's text can
+// change: rows added whole or field by field, renames, names that repeat, non-text values,
+// clones writing, and enough distinct names to make the index grow.
+TEST_F(RecordSetTest, FirstRowOfAnswersAsTheWalkWhateverChangesTheRows)
+{
+    const auto walk = [&](int field, const QString &text) {
+        for (int row = 0; row < rs.recordCount(); ++row) {
+            const Variant &v = rs.valueAt(row, field);
+            if (v.isString() && v.stringValue() == text) return row;
+        }
+        return -1;
+    };
+    const QStringList asked = {"a", "b", "c", "A", "n70", "3", "", "gone"};
+    const auto check = [&](const char *step) {
+        SCOPED_TRACE(step);
+        for (const QString &text : asked) {
+            EXPECT_EQ(rs.firstRowOf(0, text), walk(0, text)) << text.toStdString();
+            EXPECT_EQ(rs.firstRowOf(1, text), walk(1, text)) << text.toStdString();
+        }
+        // Back to the first field, so that its index is the one kept up to date next.
+        EXPECT_EQ(rs.firstRowOf(0, QStringLiteral("b")), walk(0, QStringLiteral("b")));
+        rs.checkConsistency();
+    };
+    auto clone = rs.clone();
+
+    addRows({"b", "a", "b"});
+    check("rows added field by field");
+    for (const char *name : {"c", "a", "gone"}) {
+        auto values = tableRow(name);
+        rs.addNew(values);
+    }
+    check("whole rows added after the index");
+    rs.setValueAt(0, 0, "c");
+    check("the first of a repeated name renamed");
+    rs.setValueAt(5, 0, "b");
+    check("the only row of a name renamed");
+    clone->setValueAt(1, 0, Variant::null());
+    check("a name made null through a clone");
+    rs.setValueAt(1, 0, "A");
+    check("a null name set again");
+    rs.addNew();
+    check("an empty row");
+    rs.setValue(u"Name", "a");
+    check("the empty row named");
+    for (int i = 0; i < 100; ++i) {
+        auto values = tableRow(QStringLiteral("n%1").arg(i));
+        rs.addNew(values);
+    }
+    check("the index grown");
+    EXPECT_EQ(errorNumber([&] { rs.firstRowOf(4, "a"); }), Error::ItemNotFound);
 }
 
 } // namespace
