@@ -19,15 +19,6 @@ namespace tabulon {
 using platform::RecordSet;
 using platform::Variant;
 
-namespace {
-
-bool isTrue(const Variant &v)
-{
-    return v.type() == Variant::Type::Bool && v.boolValue();
-}
-
-} // namespace
-
 void ctlAttributesPrivate::RefreshRowValue(const Attribute &attribute)
 {
     const UpdatingGuard updating(m_bUpdating);
@@ -52,16 +43,15 @@ void ctlAttributesPrivate::RefreshExpressionRows()
     // (which lowers the flag).
     updating.raise();
     if (!m_rs || !m_Atts) return;
+    if (m_expressionRows.rows().empty()) return;
     try {
         const int remembered = m_rs->currentRow();
-        // An independent cursor walks the rows, so that the table's own cursor (and the grid's
-        // current row) moves only onto expression rows.
-        const std::unique_ptr<RecordSet> rows = m_rs->clone();
-        if (rows->recordCount() > 0) rows->moveFirst();
-        for (; !rows->isEOF(); rows->moveNext()) {
-            if (!isTrue(rows->value(fExpression))) continue;
-            const auto attribute = m_Atts->itemByKey(rows->value(fName).toText());
-            m_rs->setBookmark(rows->bookmark());
+        // The table's cursor (and the grid's current row) moves only onto expression rows, in
+        // row order. A copy of the list: it follows writes to the table.
+        const std::vector<int> rows = m_expressionRows.rows();
+        for (const int row : rows) {
+            const auto attribute = m_Atts->itemByKey(m_rs->valueAt(row, fName).toText());
+            m_rs->setCurrentRow(row);
             m_rs->setValue(fValue, attribute->value());
         }
         m_rs->setCurrentRow(remembered);
