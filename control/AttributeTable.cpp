@@ -63,6 +63,9 @@ std::unique_ptr<RecordSet> createAttributeTable()
     for (const FieldDefinition &field : fieldDefinitions())
         rs->appendField(field.name, field.type,
                         field.type == RecordSet::FieldType::VarWChar ? kTextSize : 0);
+    // Data types, units and allowable values repeat over the rows: each text is kept once.
+    for (const AttributeField field : {fDataType, fUnitsType, fDisplayUnits, fAllowableValues})
+        rs->setRepeatedTexts(field);
     rs->open();
     return rs;
 }

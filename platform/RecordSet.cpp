@@ -4,11 +4,12 @@
 #include "core/Error.h"
 #include "core/Prefetch_p.h"
 
-#include <QHashFunctions>
+#include <QHash>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstddef>
+#include <deque>
 #include <new>
 #include <limits>
 #include <stdexcept>
@@ -21,27 +22,38 @@ namespace tabulon::platform {
 // (the changed field handed to handlers, valueAt()) stay valid while rows are added.
 //
 // A boolean field keeps one byte per row (empty, null, false or true) and answers with shared
-// constant values; every other field keeps a Variant. A row costs its values and nothing more.
+// constant values; a text field whose texts repeat keeps four bytes per row, the number of its
+// text in a pool of the distinct texts written to it; every other field keeps a Variant. A row
+// costs its values and nothing more.
 class RecordSetStorage
 {
 public:
     static constexpr int rowsPerBlock = 256;
     enum Flag : std::uint8_t { FlagEmpty, FlagNull, FlagFalse, FlagTrue };
 
-    // Where a field's values live: a Variant cell or a flag byte, by index within the row.
+    // Where a field's values live: a Variant cell, a flag byte or a pooled text's number, by
+    // index within the row.
+    enum class Kind : std::uint8_t { Cell, Flag, Pooled };
     struct Slot {
-        bool flag;
+        Kind kind;
         std::size_t index;
     };
     struct Block {
         std::unique_ptr<Variant[]> cells;
         std::unique_ptr<std::uint8_t[]> flags;
+        std::unique_ptr<std::uint32_t[]> pooled;
     };
 
     std::vector<RecordSet::Field> fields;
+    std::vector<bool> pooledFields; // by field, set before the table opens
     std::vector<Slot> slots;
     std::size_t cellsPerRow = 0;
     std::size_t flagsPerRow = 0;
+    std::size_t pooledPerRow = 0;
+    // The distinct values of the pooled fields: 0 is empty, 1 null, then texts. A deque, so
+    // that references to them stay valid as texts are added; texts are never removed.
+    std::deque<Variant> pool{Variant(), Variant::null()};
+    QHash<QString, std::uint32_t> poolIndex;
     std::vector<Block> blocks;
     // Blocks taken from a discarded table of the same layout (see RecordSetReuse),
     // the next to use last. They still hold that table's values until they are used.
@@ -132,9 +144,14 @@ public:
     // Fixes the row layout; called once, when the table opens.
     void layOut()
     {
-        for (const RecordSet::Field &field : fields) {
-            const bool flag = field.type == RecordSet::FieldType::Boolean;
-            slots.push_back({flag, flag ? flagsPerRow++ : cellsPerRow++});
+        pooledFields.resize(fields.size());
+        for (std::size_t f = 0; f < fields.size(); ++f) {
+            if (fields[f].type == RecordSet::FieldType::Boolean)
+                slots.push_back({Kind::Flag, flagsPerRow++});
+            else if (pooledFields[f])
+                slots.push_back({Kind::Pooled, pooledPerRow++});
+            else
+                slots.push_back({Kind::Cell, cellsPerRow++});
         }
     }
 
@@ -165,27 +182,59 @@ public:
         return blocks[std::size_t(row / rowsPerBlock)].flags.get() +
                std::size_t(row % rowsPerBlock) * flagsPerRow;
     }
+    std::uint32_t *pooledOf(int row)
+    {
+        return blocks[std::size_t(row / rowsPerBlock)].pooled.get() +
+               std::size_t(row % rowsPerBlock) * pooledPerRow;
+    }
+
+    // The number of a value (empty, null or a text) in the pool, added if new.
+    std::uint32_t pooled(Variant &&value)
+    {
+        if (!value.isString()) return value.isNull() ? 1 : 0;
+        const auto it = poolIndex.constFind(value.stringValue());
+        if (it != poolIndex.constEnd()) return *it;
+        const auto number = std::uint32_t(pool.size());
+        poolIndex.insert(value.stringValue(), number);
+        pool.push_back(std::move(value));
+        return number;
+    }
 
     const Variant &get(int row, int field) const
     {
         auto *self = const_cast<RecordSetStorage *>(this);
         const Slot slot = slots[std::size_t(field)];
-        return slot.flag ? flagValue(self->flagsOf(row)[slot.index])
-                         : self->cellsOf(row)[slot.index];
+        switch (slot.kind) {
+        case Kind::Flag:
+            return flagValue(self->flagsOf(row)[slot.index]);
+        case Kind::Pooled:
+            return pool[self->pooledOf(row)[slot.index]];
+        case Kind::Cell:
+            break;
+        }
+        return self->cellsOf(row)[slot.index];
     }
     // Stores a value already coerced to the field's type.
     void set(int row, int field, Variant &&value)
     {
         const Slot slot = slots[std::size_t(field)];
-        if (slot.flag)
+        switch (slot.kind) {
+        case Kind::Flag:
             flagsOf(row)[slot.index] = flagOf(value);
-        else
+            return;
+        case Kind::Pooled:
+            pooledOf(row)[slot.index] = pooled(std::move(value));
+            return;
+        case Kind::Cell:
             cellsOf(row)[slot.index] = std::move(value);
+            return;
+        }
     }
     void clearRow(int row)
     {
         emptyCells(cellsOf(row), cellsPerRow);
         std::fill_n(flagsOf(row), flagsPerRow, std::uint8_t(FlagEmpty));
+        std::fill_n(pooledOf(row), pooledPerRow, std::uint32_t(0));
     }
 
     // Empties cells. Releasing a text waits for its header, mostly shared with the host's
@@ -223,11 +272,14 @@ public:
     {
         if (spare.empty())
             return {std::make_unique<Variant[]>(rowsPerBlock * cellsPerRow),
-                    std::make_unique<std::uint8_t[]>(rowsPerBlock * flagsPerRow)};
+                    std::make_unique<std::uint8_t[]>(rowsPerBlock * flagsPerRow),
+                    std::make_unique<std::uint32_t[]>(rowsPerBlock * pooledPerRow)};
         Block block = std::move(spare.back());
         spare.pop_back();
         emptyCells(block.cells.get(), rowsPerBlock * cellsPerRow);
         std::fill_n(block.flags.get(), rowsPerBlock * flagsPerRow, std::uint8_t(FlagEmpty));
+        // Numbers in the discarded table's pool: none of them is read before it is written.
+        std::fill_n(block.pooled.get(), rowsPerBlock * pooledPerRow, std::uint32_t(0));
         return block;
     }
 
@@ -388,7 +440,7 @@ void RecordSetReuse::recycleRows(RecordSet &next, std::unique_ptr<RecordSet> pre
     RecordSetStorage &theirs = *previous->m_storage;
     if (&mine == &theirs || theirs.cursors.size() != 1 || theirs.busy() || mine.rowCount != 0 ||
         !mine.spare.empty() || mine.cellsPerRow != theirs.cellsPerRow ||
-        mine.flagsPerRow != theirs.flagsPerRow)
+        mine.flagsPerRow != theirs.flagsPerRow || mine.pooledPerRow != theirs.pooledPerRow)
         return;
     // Reversed, so that the first rows appended land where the first rows were: a table
     // reloaded from the same source then releases and takes each text in the same moment.
@@ -444,6 +496,15 @@ void RecordSet::appendField(const QString &name, FieldType type, int definedSize
     if (name.isEmpty() || fieldIndex(name) >= 0) raise(Error::InvalidProcedureCall);
     m_storage->fields.push_back(
         {name, type, type == FieldType::VarWChar ? std::max(definedSize, 0) : 0, nullable});
+}
+
+void RecordSet::setRepeatedTexts(int field)
+{
+    if (isOpen()) raise(Error::OperationNotAllowed);
+    if (field < 0 || field >= fieldCount() || this->field(field).type != FieldType::VarWChar)
+        raise(Error::InvalidProcedureCall);
+    m_storage->pooledFields.resize(m_storage->fields.size());
+    m_storage->pooledFields[std::size_t(field)] = true;
 }
 
 void RecordSet::open()
@@ -818,7 +879,10 @@ void RecordSet::checkConsistency() const
                          [](const Variant &v) { return v.isEmpty(); }) ||
             !std::all_of(last.flags.get() + usedRows * storage.flagsPerRow,
                          last.flags.get() + allRows * storage.flagsPerRow,
-                         [](std::uint8_t flag) { return flag == RecordSetStorage::FlagEmpty; }))
+                         [](std::uint8_t flag) { return flag == RecordSetStorage::FlagEmpty; }) ||
+            !std::all_of(last.pooled.get() + usedRows * storage.pooledPerRow,
+                         last.pooled.get() + allRows * storage.pooledPerRow,
+                         [](std::uint32_t number) { return number == 0; }))
             broken("values beyond the last row");
     }
     if (storage.open && storage.slots.size() != width) broken("fields without a place in the row");

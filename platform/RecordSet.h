@@ -67,6 +67,11 @@ public:
     CursorType cursorType() const;
     void appendField(const QString &name, FieldType type, int definedSize = 0,
                      bool nullable = true);
+    // Declares that a text field holds few distinct texts, repeated over many rows: each is
+    // then kept once, and a row holds only its number (four bytes instead of a value). Texts
+    // written to such a field are kept as long as the table. Raises OperationNotAllowed when
+    // open, InvalidProcedureCall for a field that is not a text field.
+    void setRepeatedTexts(int field);
     // Opens the table with no source and no connection. Raises OperationNotAllowed when open.
     void open();
     bool isOpen() const;

@@ -55,13 +55,15 @@ struct RecordingObserver : tabulon::platform::RecordSetObserver
     Log log;
 };
 
-// Opens `rs` with fields of each kind the attribute table has: text, boolean, any value.
+// Opens `rs` with fields of each kind the attribute table has: text, repeated text, boolean,
+// any value.
 void openTable(RecordSet &rs)
 {
     rs.appendField(QStringLiteral("Name"), FT::VarWChar, 255);
     rs.appendField(QStringLiteral("DataType"), FT::VarWChar, 255);
     rs.appendField(QStringLiteral("Visible"), FT::Boolean);
     rs.appendField(QStringLiteral("Value"), FT::Variant);
+    rs.setRepeatedTexts(1);
     rs.open();
 }
 
@@ -433,6 +435,36 @@ TEST_F(RecordSetTest, FirstRowOfAnswersAsTheWalkWhateverChangesTheRows)
     }
     check("the index grown");
     EXPECT_EQ(errorNumber([&] { rs.firstRowOf(4, "a"); }), Error::ItemNotFound);
+}
+
+// A field of repeated texts keeps one instance of each text and reads back what was written,
+// empty and null included.
+TEST(RecordSetRepeatedTexts, RowsShareOneInstanceOfEachText)
+{
+    RecordSet rs;
+    openTable(rs);
+    const Variant written[] = {QString::number(3), QString::number(3), Variant::null(), Variant(),
+                               QString::number(4), 3};
+    for (const Variant &v : written) {
+        auto values = tableRow("n");
+        values[1] = v;
+        rs.addNew(values);
+    }
+    rs.setValueAt(3, 1, QString::number(4));
+    const std::vector<Variant> expected = {"3", "3", Variant::null(), "4", "4", "3"};
+    for (int row = 0; row < rs.recordCount(); ++row)
+        EXPECT_EQ(rs.valueAt(row, 1), expected[std::size_t(row)]) << row;
+    EXPECT_EQ(rs.valueAt(0, 1).stringValue().constData(),
+              rs.valueAt(5, 1).stringValue().constData());
+    EXPECT_EQ(rs.valueAt(3, 1).stringValue().constData(),
+              rs.valueAt(4, 1).stringValue().constData());
+    EXPECT_EQ(rs.firstRowOf(1, "4"), 3);
+    rs.checkConsistency();
+
+    EXPECT_EQ(errorNumber([&] { rs.setRepeatedTexts(1); }), Error::OperationNotAllowed);
+    RecordSet closed;
+    closed.appendField(QStringLiteral("Flag"), FT::Boolean);
+    EXPECT_EQ(errorNumber([&] { closed.setRepeatedTexts(0); }), Error::InvalidProcedureCall);
 }
 
 } // namespace
