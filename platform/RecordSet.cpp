@@ -63,12 +63,17 @@ public:
     std::vector<const RecordSet *> cursors;
 
     // Rows by the text of one field (see RecordSet::firstRowOf): open addressing over row
-    // numbers, so that it costs a few bytes per row and the texts stay in the rows. A slot
-    // holds the first row with its text; -1 is free.
+    // numbers and text hashes, so that it costs a few bytes per row, the texts stay in the
+    // rows, and growing never reads them again. An entry holds the first row with its text;
+    // row -1 is free.
+    struct IndexEntry {
+        int row = -1;
+        std::uint32_t hash = 0;
+    };
     struct TextIndex {
         int field = -1;
         bool stale = true;
-        std::vector<int> slots;
+        std::vector<IndexEntry> slots;
         std::size_t used = 0;
     } index;
 
@@ -78,40 +83,50 @@ public:
         return v.isString() ? &v.stringValue() : nullptr;
     }
 
-    std::size_t slotOf(const QString &text) const
-    {
-        return std::size_t(qHash(text)) & (index.slots.size() - 1);
-    }
+    static std::uint32_t hashOf(const QString &text) { return std::uint32_t(qHash(text)); }
+    std::size_t mask() const { return index.slots.size() - 1; }
 
-    // Takes `row` into a fresh index: it becomes the slot of its text unless an earlier row
+    // Takes `row` into a fresh index: it becomes the entry of its text unless an earlier row
     // holds the same text.
     void indexRow(int row)
     {
         const QString *text = textAt(row, index.field);
         if (!text) return;
-        if ((index.used + 1) * 2 > index.slots.size()) {
-            rebuildIndex(std::max<std::size_t>(index.slots.size() * 2, 64));
-            return; // the rebuild took every row, this one included
-        }
-        for (std::size_t s = slotOf(*text);; s = (s + 1) & (index.slots.size() - 1)) {
-            int &slot = index.slots[s];
-            if (slot < 0) {
-                slot = row;
+        if ((index.used + 1) * 4 > index.slots.size() * 3) growIndex();
+        const std::uint32_t hash = hashOf(*text);
+        for (std::size_t s = hash & mask();; s = (s + 1) & mask()) {
+            IndexEntry &entry = index.slots[s];
+            if (entry.row < 0) {
+                entry = {row, hash};
                 ++index.used;
                 return;
             }
-            if (*textAt(slot, index.field) == *text) {
-                slot = std::min(slot, row);
+            if (entry.hash == hash && *textAt(entry.row, index.field) == *text) {
+                entry.row = std::min(entry.row, row);
                 return;
             }
         }
     }
 
-    void rebuildIndex(std::size_t capacity)
+    void growIndex()
+    {
+        std::vector<IndexEntry> old(std::max<std::size_t>(index.slots.size() * 2, 64));
+        old.swap(index.slots);
+        for (const IndexEntry &entry : old) {
+            if (entry.row < 0) continue;
+            std::size_t s = entry.hash & mask();
+            while (index.slots[s].row >= 0)
+                s = (s + 1) & mask();
+            index.slots[s] = entry;
+        }
+    }
+
+    void rebuildIndex(int field)
     {
         std::size_t size = 64;
-        while (size < capacity) size *= 2;
-        index.slots.assign(size, -1);
+        while (size * 3 < std::size_t(rowCount) * 4) size *= 2;
+        index.field = field;
+        index.slots.assign(size, IndexEntry());
         index.used = 0;
         index.stale = false;
         for (int row = 0; row < rowCount; ++row)
@@ -120,13 +135,12 @@ public:
 
     int findInIndex(int field, const QString &text)
     {
-        if (index.field != field || index.stale) {
-            index.field = field;
-            rebuildIndex(std::size_t(rowCount) * 2);
-        }
-        for (std::size_t s = slotOf(text);; s = (s + 1) & (index.slots.size() - 1)) {
-            const int row = index.slots[s];
-            if (row < 0 || *textAt(row, field) == text) return row;
+        if (index.field != field || index.stale) rebuildIndex(field);
+        const std::uint32_t hash = hashOf(text);
+        for (std::size_t s = hash & mask();; s = (s + 1) & mask()) {
+            const IndexEntry &entry = index.slots[s];
+            if (entry.row < 0 || (entry.hash == hash && *textAt(entry.row, field) == text))
+                return entry.row;
         }
     }
 
@@ -805,6 +819,13 @@ bool RecordSet::find(QStringView criterion)
     }
     moveTo(count);
     return false;
+}
+
+void RecordSet::indexTexts(int field)
+{
+    requireOpen();
+    if (field < 0 || field >= fieldCount()) raise(Error::ItemNotFound);
+    m_storage->rebuildIndex(field);
 }
 
 int RecordSet::firstRowOf(int field, const QString &text) const
