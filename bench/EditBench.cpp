@@ -2,7 +2,8 @@
 //
 // SetAttributeValue/N/E: the host sets one attribute midway down the table by name and the
 // row is redisplayed (which, as an edit of the row's value, also refreshes the expression
-// rows).
+// rows). The first call after the load, which indexes the names, is reported apart as
+// first_call_ms.
 //
 // TypedEdit/N/E: a user types a value into the value cell of that row through the grid's
 // in-place editor and presses Enter: parse, validate, write back in the typed unit, redisplay,
@@ -26,6 +27,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cstdint>
 
 namespace {
@@ -83,6 +85,11 @@ void SetAttributeValue(benchmark::State &state)
     Editor editor(state);
     const tabulon::platform::Variant name = editor.editedName;
     const tabulon::platform::Variant values[] = {12.5, 250.0};
+    // The first host call after a load builds the index of the names; timed apart.
+    const auto start = std::chrono::steady_clock::now();
+    editor.control.SetAttributeValue(name, values[1]);
+    state.counters["first_call_ms"] =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     std::size_t i = 0;
     for (auto _ : state)
         editor.control.SetAttributeValue(name, values[i++ % 2]);

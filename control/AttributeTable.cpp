@@ -67,8 +67,6 @@ std::unique_ptr<RecordSet> createAttributeTable()
     for (const AttributeField field : {fDataType, fUnitsType, fDisplayUnits, fAllowableValues})
         rs->setRepeatedTexts(field);
     rs->open();
-    // Host calls find an attribute's row by name: the rows join the index as they are loaded.
-    rs->indexTexts(fName);
     return rs;
 }
 

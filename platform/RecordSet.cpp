@@ -7,6 +7,7 @@
 #include <QHash>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstddef>
 #include <deque>
@@ -202,17 +203,31 @@ public:
                std::size_t(row % rowsPerBlock) * pooledPerRow;
     }
 
-    // The number of a value (empty, null or a text) in the pool, added if new.
+    // The number of a value (empty, null or a text) in the pool, added if new. Rows written
+    // one after another mostly repeat the texts just pooled: those are compared first, which
+    // for short texts costs less than hashing.
     std::uint32_t pooled(Variant &&value)
     {
         if (!value.isString()) return value.isNull() ? 1 : 0;
-        const auto it = poolIndex.constFind(value.stringValue());
-        if (it != poolIndex.constEnd()) return *it;
-        const auto number = std::uint32_t(pool.size());
-        poolIndex.insert(value.stringValue(), number);
-        pool.push_back(std::move(value));
+        const QString &text = value.stringValue();
+        for (const std::uint32_t number : recentlyPooled)
+            if (number > 1 && pool[number].stringValue() == text) return number;
+        const auto it = poolIndex.constFind(text);
+        std::uint32_t number;
+        if (it != poolIndex.constEnd()) {
+            number = *it;
+        } else {
+            number = std::uint32_t(pool.size());
+            poolIndex.insert(text, number);
+            pool.push_back(std::move(value));
+        }
+        recentlyPooled[nextRecent] = number;
+        nextRecent = (nextRecent + 1) % recentlyPooled.size();
         return number;
     }
+    // Pool numbers of the last texts looked up; 0 and 1 (empty, null) are no texts.
+    std::array<std::uint32_t, 8> recentlyPooled{};
+    std::size_t nextRecent = 0;
 
     const Variant &get(int row, int field) const
     {
@@ -819,13 +834,6 @@ bool RecordSet::find(QStringView criterion)
     }
     moveTo(count);
     return false;
-}
-
-void RecordSet::indexTexts(int field)
-{
-    requireOpen();
-    if (field < 0 || field >= fieldCount()) raise(Error::ItemNotFound);
-    m_storage->rebuildIndex(field);
 }
 
 int RecordSet::firstRowOf(int field, const QString &text) const

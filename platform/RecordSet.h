@@ -139,9 +139,6 @@ public:
     // rows are added and written; asking about another field rebuilds it for that field. An
     // unknown field raises ItemNotFound.
     int firstRowOf(int field, const QString &text) const;
-    // Builds that index for `field` now: rows added later join it as they are added, while
-    // their values are at hand, instead of all at the first question.
-    void indexTexts(int field);
 
     // A second cursor over the same rows, positioned at BOF, with no handlers of its own.
     std::unique_ptr<RecordSet> clone() const;
