@@ -11,6 +11,8 @@
 
 #include <QScopeGuard>
 
+#include <algorithm>
+
 namespace tabulon {
 
 using platform::RecordSet;
@@ -61,6 +63,9 @@ std::unique_ptr<RecordSet> createAttributeTable()
     for (const FieldDefinition &field : fieldDefinitions())
         rs->appendField(field.name, field.type,
                         field.type == RecordSet::FieldType::VarWChar ? kTextSize : 0);
+    // Data types, units and allowable values repeat over the rows: each text is kept once.
+    for (const AttributeField field : {fDataType, fUnitsType, fDisplayUnits, fAllowableValues})
+        rs->setRepeatedTexts(field);
     rs->open();
     return rs;
 }
@@ -76,11 +81,57 @@ QString dataTypeText(std::int32_t code)
 
 int rowOfName(const RecordSet &table, const QString &name, int from)
 {
-    for (int row = std::max(from, 0); row < table.recordCount(); ++row) {
+    // The table's index gives the first row of the name at once; only a search that starts
+    // past that row walks.
+    const int first = table.firstRowOf(fName, name);
+    if (first < 0 || first >= from) return first;
+    for (int row = from; row < table.recordCount(); ++row) {
         const Variant &v = table.valueAt(row, fName);
         if (v.isString() && v.stringValue() == name) return row;
     }
     return -1;
+}
+
+ExpressionRows::~ExpressionRows()
+{
+    follow(nullptr);
+}
+
+void ExpressionRows::follow(RecordSet *table)
+{
+    if (m_table) m_table->removeObserver(this);
+    m_table = table;
+    m_rows.clear();
+    if (!m_table) return;
+    m_table->addObserver(this);
+    for (int row = 0; row < m_table->recordCount(); ++row)
+        update(row);
+}
+
+void ExpressionRows::rowsAppended(int first, int last)
+{
+    for (int row = first; row <= last; ++row)
+        update(row);
+}
+
+void ExpressionRows::valueChanged(int row, int field)
+{
+    if (field == fExpression) update(row);
+}
+
+void ExpressionRows::update(int row)
+{
+    const Variant &v = m_table->valueAt(row, fExpression);
+    const bool expression = v.type() == Variant::Type::Bool && v.boolValue();
+    // Rows are mostly appended: the end is the place to look first.
+    const auto at = !m_rows.empty() && m_rows.back() < row
+                        ? m_rows.end()
+                        : std::lower_bound(m_rows.begin(), m_rows.end(), row);
+    const bool listed = at != m_rows.end() && *at == row;
+    if (expression && !listed)
+        m_rows.insert(at, row);
+    else if (!expression && listed)
+        m_rows.erase(at);
 }
 
 void ctlAttributesPrivate::CreateAttributeTable()
@@ -100,6 +151,7 @@ void ctlAttributesPrivate::CreateAttributeTable()
 void ctlAttributesPrivate::ReplaceTable(std::unique_ptr<RecordSet> table)
 {
     ++m_generation;
+    m_expressionRows.follow(nullptr);
     if (m_notifying > 0) {
         if (m_rs) m_retiredTables.push_back(std::move(m_rs));
     } else {
@@ -108,6 +160,7 @@ void ctlAttributesPrivate::ReplaceTable(std::unique_ptr<RecordSet> table)
         if (table) platform::RecordSetReuse::recycleRows(*table, std::move(m_rs));
     }
     m_rs = std::move(table);
+    m_expressionRows.follow(m_rs.get());
 }
 
 void ctlAttributesPrivate::LoadAttributeRows(const AttributeCollection &Atts)

@@ -12,6 +12,7 @@
 
 #include <array>
 #include <memory>
+#include <vector>
 
 namespace tabulon {
 
@@ -47,5 +48,30 @@ TABULON_AUTOTEST_EXPORT QString dataTypeText(std::int32_t code);
 
 /// The 0-based row whose "Name" is `name` (exact comparison), from `from` on; -1 when none.
 TABULON_AUTOTEST_EXPORT int rowOfName(const platform::RecordSet &table, const QString &name, int from = 0);
+
+/// The rows of an attribute table whose "Expression" holds true, in row order, kept up to date
+/// as rows are added and written through any cursor over the table.
+class TABULON_AUTOTEST_EXPORT ExpressionRows final : public platform::RecordSetObserver
+{
+public:
+    ExpressionRows() = default;
+    ExpressionRows(const ExpressionRows &) = delete;
+    ExpressionRows &operator=(const ExpressionRows &) = delete;
+    ~ExpressionRows() override;
+
+    /// Follows `table` (not owned; nullptr: none) from now on, starting from the rows it has.
+    /// The table must outlive the following, or be followed no more before it goes.
+    void follow(platform::RecordSet *table);
+    const std::vector<int> &rows() const { return m_rows; }
+
+    void rowsAppended(int first, int last) override;
+    void valueChanged(int row, int field) override;
+
+private:
+    void update(int row);
+
+    platform::RecordSet *m_table = nullptr;
+    std::vector<int> m_rows;
+};
 
 } // namespace tabulon

@@ -20,15 +20,6 @@ namespace tabulon {
 using platform::RecordSet;
 using platform::Variant;
 
-namespace {
-
-bool isTrue(const Variant &v)
-{
-    return v.type() == Variant::Type::Bool && v.boolValue();
-}
-
-} // namespace
-
 HostCallWatch::HostCallWatch(ctlAttributesPrivate &d)
     : m_life(d.m_life), m_d(&d), m_generation(d.m_generation),
       m_row(d.m_rs ? d.m_rs->currentRow() : -1)
@@ -74,19 +65,18 @@ void ctlAttributesPrivate::RefreshExpressionRows()
     // lowers the flag) or deleted the control.
     if (!watch.holds()) return;
     guard.raise();
+    if (m_expressionRows.rows().empty()) return;
     try {
         const int remembered = m_rs->currentRow();
-        // An independent cursor walks the rows, so that the table's own cursor (and the grid's
-        // current row) moves only onto expression rows.
-        const std::unique_ptr<RecordSet> rows = m_rs->clone();
-        if (rows->recordCount() > 0) rows->moveFirst();
-        for (; !rows->isEOF(); rows->moveNext()) {
-            if (!isTrue(rows->value(fExpression))) continue;
-            const auto attribute = m_Atts->itemByKey(rows->value(fName).toText());
+        // The table's cursor (and the grid's current row) moves only onto expression rows, in
+        // row order. A copy of the list: it follows writes to the table.
+        const std::vector<int> rows = m_expressionRows.rows();
+        for (const int row : rows) {
+            const auto attribute = m_Atts->itemByKey(m_rs->valueAt(row, fName).toText());
             if (!watch.holds()) return;
             const Variant value = attribute->value();
             if (!watch.holds()) return;
-            m_rs->setBookmark(rows->bookmark());
+            m_rs->setCurrentRow(row);
             m_rs->setValue(fValue, value);
         }
         m_rs->setCurrentRow(remembered);

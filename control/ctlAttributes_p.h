@@ -150,6 +150,8 @@ public:
     std::shared_ptr<AttributeCollection> m_Atts;
     std::unique_ptr<platform::RecordSet> m_rs;
     std::vector<std::unique_ptr<platform::RecordSet>> m_retiredTables;
+    // Follows m_rs; declared after it, so that it lets go of the table before the table goes.
+    ExpressionRows m_expressionRows;
     int m_notifying = 0; // depth of running field-change notifications
     bool m_nestingReported = false; // the depth limit was reported in this outermost run
     std::unique_ptr<platform::FileSystem> m_fso;

@@ -4,9 +4,13 @@
 #include "core/Error.h"
 #include "core/Prefetch_p.h"
 
+#include <QHash>
+
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstddef>
+#include <deque>
 #include <new>
 #include <limits>
 #include <stdexcept>
@@ -19,27 +23,38 @@ namespace tabulon::platform {
 // (the changed field handed to handlers, valueAt()) stay valid while rows are added.
 //
 // A boolean field keeps one byte per row (empty, null, false or true) and answers with shared
-// constant values; every other field keeps a Variant. A row costs its values and nothing more.
+// constant values; a text field whose texts repeat keeps four bytes per row, the number of its
+// text in a pool of the distinct texts written to it; every other field keeps a Variant. A row
+// costs its values and nothing more.
 class RecordSetStorage
 {
 public:
     static constexpr int rowsPerBlock = 256;
     enum Flag : std::uint8_t { FlagEmpty, FlagNull, FlagFalse, FlagTrue };
 
-    // Where a field's values live: a Variant cell or a flag byte, by index within the row.
+    // Where a field's values live: a Variant cell, a flag byte or a pooled text's number, by
+    // index within the row.
+    enum class Kind : std::uint8_t { Cell, Flag, Pooled };
     struct Slot {
-        bool flag;
+        Kind kind;
         std::size_t index;
     };
     struct Block {
         std::unique_ptr<Variant[]> cells;
         std::unique_ptr<std::uint8_t[]> flags;
+        std::unique_ptr<std::uint32_t[]> pooled;
     };
 
     std::vector<RecordSet::Field> fields;
+    std::vector<bool> pooledFields; // by field, set before the table opens
     std::vector<Slot> slots;
     std::size_t cellsPerRow = 0;
     std::size_t flagsPerRow = 0;
+    std::size_t pooledPerRow = 0;
+    // The distinct values of the pooled fields: 0 is empty, 1 null, then texts. A deque, so
+    // that references to them stay valid as texts are added; texts are never removed.
+    std::deque<Variant> pool{Variant(), Variant::null()};
+    QHash<QString, std::uint32_t> poolIndex;
     std::vector<Block> blocks;
     // Blocks taken from a discarded table of the same layout (see RecordSetReuse),
     // the next to use last. They still hold that table's values until they are used.
@@ -48,12 +63,110 @@ public:
     bool open = false;
     std::vector<const RecordSet *> cursors;
 
+    // Rows by the text of one field (see RecordSet::firstRowOf): open addressing over row
+    // numbers and text hashes, so that it costs a few bytes per row, the texts stay in the
+    // rows, and growing never reads them again. An entry holds the first row with its text;
+    // row -1 is free.
+    struct IndexEntry {
+        int row = -1;
+        std::uint32_t hash = 0;
+    };
+    struct TextIndex {
+        int field = -1;
+        bool stale = true;
+        std::vector<IndexEntry> slots;
+        std::size_t used = 0;
+    } index;
+
+    const QString *textAt(int row, int field) const
+    {
+        const Variant &v = get(row, field);
+        return v.isString() ? &v.stringValue() : nullptr;
+    }
+
+    static std::uint32_t hashOf(const QString &text) { return std::uint32_t(qHash(text)); }
+    std::size_t mask() const { return index.slots.size() - 1; }
+
+    // Takes `row` into a fresh index: it becomes the entry of its text unless an earlier row
+    // holds the same text.
+    void indexRow(int row)
+    {
+        const QString *text = textAt(row, index.field);
+        if (!text) return;
+        if ((index.used + 1) * 4 > index.slots.size() * 3) growIndex();
+        const std::uint32_t hash = hashOf(*text);
+        for (std::size_t s = hash & mask();; s = (s + 1) & mask()) {
+            IndexEntry &entry = index.slots[s];
+            if (entry.row < 0) {
+                entry = {row, hash};
+                ++index.used;
+                return;
+            }
+            if (entry.hash == hash && *textAt(entry.row, index.field) == *text) {
+                entry.row = std::min(entry.row, row);
+                return;
+            }
+        }
+    }
+
+    void growIndex()
+    {
+        std::vector<IndexEntry> old(std::max<std::size_t>(index.slots.size() * 2, 64));
+        old.swap(index.slots);
+        for (const IndexEntry &entry : old) {
+            if (entry.row < 0) continue;
+            std::size_t s = entry.hash & mask();
+            while (index.slots[s].row >= 0)
+                s = (s + 1) & mask();
+            index.slots[s] = entry;
+        }
+    }
+
+    void rebuildIndex(int field)
+    {
+        std::size_t size = 64;
+        while (size * 3 < std::size_t(rowCount) * 4) size *= 2;
+        index.field = field;
+        index.slots.assign(size, IndexEntry());
+        index.used = 0;
+        index.stale = false;
+        for (int row = 0; row < rowCount; ++row)
+            indexRow(row);
+    }
+
+    int findInIndex(int field, const QString &text)
+    {
+        if (index.field != field || index.stale) rebuildIndex(field);
+        const std::uint32_t hash = hashOf(text);
+        for (std::size_t s = hash & mask();; s = (s + 1) & mask()) {
+            const IndexEntry &entry = index.slots[s];
+            if (entry.row < 0 || (entry.hash == hash && *textAt(entry.row, field) == text))
+                return entry.row;
+        }
+    }
+
+    // Keeps a fresh index in step with a write of `field` in `row`; `replaced` tells whether
+    // the row held a text there before, which may have been the slot of that text.
+    void indexWrite(int row, int field, bool replaced)
+    {
+        if (index.stale || index.field != field) return;
+        if (replaced)
+            index.stale = true;
+        else
+            indexRow(row);
+    }
+
     // Fixes the row layout; called once, when the table opens.
     void layOut()
     {
-        for (const RecordSet::Field &field : fields) {
-            const bool flag = field.type == RecordSet::FieldType::Boolean;
-            slots.push_back({flag, flag ? flagsPerRow++ : cellsPerRow++});
+        pooledFields.resize(fields.size());
+        for (std::size_t f = 0; f < fields.size(); ++f) {
+            if (fields[f].type == RecordSet::FieldType::Boolean)
+                slots.push_back({Kind::Flag, flagsPerRow++});
+            else if (pooledFields[f])
+                slots.push_back({Kind::Pooled, pooledPerRow++});
+            else
+                slots.push_back({Kind::Cell, cellsPerRow++});
         }
     }
 
@@ -84,27 +197,73 @@ public:
         return blocks[std::size_t(row / rowsPerBlock)].flags.get() +
                std::size_t(row % rowsPerBlock) * flagsPerRow;
     }
+    std::uint32_t *pooledOf(int row)
+    {
+        return blocks[std::size_t(row / rowsPerBlock)].pooled.get() +
+               std::size_t(row % rowsPerBlock) * pooledPerRow;
+    }
+
+    // The number of a value (empty, null or a text) in the pool, added if new. Rows written
+    // one after another mostly repeat the texts just pooled: those are compared first, which
+    // for short texts costs less than hashing.
+    std::uint32_t pooled(Variant &&value)
+    {
+        if (!value.isString()) return value.isNull() ? 1 : 0;
+        const QString &text = value.stringValue();
+        for (const std::uint32_t number : recentlyPooled)
+            if (number > 1 && pool[number].stringValue() == text) return number;
+        const auto it = poolIndex.constFind(text);
+        std::uint32_t number;
+        if (it != poolIndex.constEnd()) {
+            number = *it;
+        } else {
+            number = std::uint32_t(pool.size());
+            poolIndex.insert(text, number);
+            pool.push_back(std::move(value));
+        }
+        recentlyPooled[nextRecent] = number;
+        nextRecent = (nextRecent + 1) % recentlyPooled.size();
+        return number;
+    }
+    // Pool numbers of the last texts looked up; 0 and 1 (empty, null) are no texts.
+    std::array<std::uint32_t, 8> recentlyPooled{};
+    std::size_t nextRecent = 0;
 
     const Variant &get(int row, int field) const
     {
         auto *self = const_cast<RecordSetStorage *>(this);
         const Slot slot = slots[std::size_t(field)];
-        return slot.flag ? flagValue(self->flagsOf(row)[slot.index])
-                         : self->cellsOf(row)[slot.index];
+        switch (slot.kind) {
+        case Kind::Flag:
+            return flagValue(self->flagsOf(row)[slot.index]);
+        case Kind::Pooled:
+            return pool[self->pooledOf(row)[slot.index]];
+        case Kind::Cell:
+            break;
+        }
+        return self->cellsOf(row)[slot.index];
     }
     // Stores a value already coerced to the field's type.
     void set(int row, int field, Variant &&value)
     {
         const Slot slot = slots[std::size_t(field)];
-        if (slot.flag)
+        switch (slot.kind) {
+        case Kind::Flag:
             flagsOf(row)[slot.index] = flagOf(value);
-        else
+            return;
+        case Kind::Pooled:
+            pooledOf(row)[slot.index] = pooled(std::move(value));
+            return;
+        case Kind::Cell:
             cellsOf(row)[slot.index] = std::move(value);
+            return;
+        }
     }
     void clearRow(int row)
     {
         emptyCells(cellsOf(row), cellsPerRow);
         std::fill_n(flagsOf(row), flagsPerRow, std::uint8_t(FlagEmpty));
+        std::fill_n(pooledOf(row), pooledPerRow, std::uint32_t(0));
     }
 
     // Empties cells. Releasing a text waits for its header, mostly shared with the host's
@@ -142,11 +301,14 @@ public:
     {
         if (spare.empty())
             return {std::make_unique<Variant[]>(rowsPerBlock * cellsPerRow),
-                    std::make_unique<std::uint8_t[]>(rowsPerBlock * flagsPerRow)};
+                    std::make_unique<std::uint8_t[]>(rowsPerBlock * flagsPerRow),
+                    std::make_unique<std::uint32_t[]>(rowsPerBlock * pooledPerRow)};
         Block block = std::move(spare.back());
         spare.pop_back();
         emptyCells(block.cells.get(), rowsPerBlock * cellsPerRow);
         std::fill_n(block.flags.get(), rowsPerBlock * flagsPerRow, std::uint8_t(FlagEmpty));
+        // Numbers in the discarded table's pool: none of them is read before it is written.
+        std::fill_n(block.pooled.get(), rowsPerBlock * pooledPerRow, std::uint32_t(0));
         return block;
     }
 
@@ -307,7 +469,7 @@ void RecordSetReuse::recycleRows(RecordSet &next, std::unique_ptr<RecordSet> pre
     RecordSetStorage &theirs = *previous->m_storage;
     if (&mine == &theirs || theirs.cursors.size() != 1 || theirs.busy() || mine.rowCount != 0 ||
         !mine.spare.empty() || mine.cellsPerRow != theirs.cellsPerRow ||
-        mine.flagsPerRow != theirs.flagsPerRow)
+        mine.flagsPerRow != theirs.flagsPerRow || mine.pooledPerRow != theirs.pooledPerRow)
         return;
     // Reversed, so that the first rows appended land where the first rows were: a table
     // reloaded from the same source then releases and takes each text in the same moment.
@@ -315,6 +477,7 @@ void RecordSetReuse::recycleRows(RecordSet &next, std::unique_ptr<RecordSet> pre
                       std::make_move_iterator(theirs.blocks.rend()));
     theirs.blocks.clear();
     theirs.rowCount = 0;
+    theirs.index.stale = true;
 }
 
 void RecordSetReuse::releaseRecycledRows(RecordSet &table)
@@ -362,6 +525,15 @@ void RecordSet::appendField(const QString &name, FieldType type, int definedSize
     if (name.isEmpty() || fieldIndex(name) >= 0) raise(Error::InvalidProcedureCall);
     m_storage->fields.push_back(
         {name, type, type == FieldType::VarWChar ? std::max(definedSize, 0) : 0, nullable});
+}
+
+void RecordSet::setRepeatedTexts(int field)
+{
+    if (isOpen()) raise(Error::OperationNotAllowed);
+    if (field < 0 || field >= fieldCount() || this->field(field).type != FieldType::VarWChar)
+        raise(Error::InvalidProcedureCall);
+    m_storage->pooledFields.resize(m_storage->fields.size());
+    m_storage->pooledFields[std::size_t(field)] = true;
 }
 
 void RecordSet::open()
@@ -433,6 +605,7 @@ void RecordSet::addNew(std::span<Variant> values)
         if (newBlock) storage.blocks.pop_back();
         throw;
     }
+    if (!storage.index.stale) storage.indexRow(row);
     storage.notify([row](RecordSetObserver &o) { o.rowsAppended(row, row); });
     moveTo(row);
     if (m_fieldHandlers.empty()) return;
@@ -519,7 +692,9 @@ void RecordSet::write(int field, const Variant &value)
     if (field < 0 || field >= fieldCount()) raise(Error::ItemNotFound);
     RecordSetStorage &storage = *m_storage;
     const int row = m_current;
+    const bool replaced = storage.get(row, field).isString();
     storage.set(row, field, coerce(storage.fields[std::size_t(field)], value));
+    storage.indexWrite(row, field, replaced);
     storage.notify([row, field](RecordSetObserver &o) { o.valueChanged(row, field); });
 
     const ChangedField changed{storage.fields[std::size_t(field)].name, storage.get(row, field)};
@@ -661,6 +836,13 @@ bool RecordSet::find(QStringView criterion)
     return false;
 }
 
+int RecordSet::firstRowOf(int field, const QString &text) const
+{
+    requireOpen();
+    if (field < 0 || field >= fieldCount()) raise(Error::ItemNotFound);
+    return m_storage->findInIndex(field, text);
+}
+
 std::unique_ptr<RecordSet> RecordSet::clone() const
 {
     std::unique_ptr<RecordSet> copy(new RecordSet(m_storage));
@@ -726,7 +908,10 @@ void RecordSet::checkConsistency() const
                          [](const Variant &v) { return v.isEmpty(); }) ||
             !std::all_of(last.flags.get() + usedRows * storage.flagsPerRow,
                          last.flags.get() + allRows * storage.flagsPerRow,
-                         [](std::uint8_t flag) { return flag == RecordSetStorage::FlagEmpty; }))
+                         [](std::uint8_t flag) { return flag == RecordSetStorage::FlagEmpty; }) ||
+            !std::all_of(last.pooled.get() + usedRows * storage.pooledPerRow,
+                         last.pooled.get() + allRows * storage.pooledPerRow,
+                         [](std::uint32_t number) { return number == 0; }))
             broken("values beyond the last row");
     }
     if (storage.open && storage.slots.size() != width) broken("fields without a place in the row");
@@ -744,6 +929,23 @@ void RecordSet::checkConsistency() const
         !std::is_sorted(m_currentHandlers.begin(), m_currentHandlers.end(),
                         [](const auto &a, const auto &b) { return a.first < b.first; }))
         broken("handlers out of connection order");
+
+    if (!storage.index.stale) {
+        // A fresh index holds the first row of every text of its field, and only those.
+        std::size_t firsts = 0;
+        for (std::size_t row = 0; row < count; ++row) {
+            const QString *text = storage.textAt(int(row), storage.index.field);
+            if (!text) continue;
+            const int found = const_cast<RecordSetStorage &>(storage).findInIndex(
+                storage.index.field, *text);
+            if (found < 0 || found > int(row) ||
+                *storage.textAt(found, storage.index.field) != *text)
+                broken("index finds row " + std::to_string(found) + " for the text of row " +
+                       std::to_string(row));
+            if (found == int(row)) ++firsts;
+        }
+        if (firsts != storage.index.used) broken("index holds rows that are not the first");
+    }
 
     for (std::size_t f = 0; f < storage.fields.size(); ++f) {
         const Field &field = storage.fields[f];

@@ -67,6 +67,11 @@ public:
     CursorType cursorType() const;
     void appendField(const QString &name, FieldType type, int definedSize = 0,
                      bool nullable = true);
+    // Declares that a text field holds few distinct texts, repeated over many rows: each is
+    // then kept once, and a row holds only its number (four bytes instead of a value). Texts
+    // written to such a field are kept as long as the table. Raises OperationNotAllowed when
+    // open, InvalidProcedureCall for a field that is not a text field.
+    void setRepeatedTexts(int field);
     // Opens the table with no source and no connection. Raises OperationNotAllowed when open.
     void open();
     bool isOpen() const;
@@ -127,6 +132,13 @@ public:
     // that row, or at EOF. Returns whether a row was found. A criterion that does not parse
     // raises InvalidProcedureCall; an unknown field ItemNotFound.
     bool find(QStringView criterion);
+
+    // The 0-based index of the first row whose field holds exactly `text` (a text value,
+    // compared case-sensitively); -1 when none. Does not move the cursor. Answered through an
+    // index over one field, shared by every clone, built on first use and kept up to date as
+    // rows are added and written; asking about another field rebuilds it for that field. An
+    // unknown field raises ItemNotFound.
+    int firstRowOf(int field, const QString &text) const;
 
     // A second cursor over the same rows, positioned at BOF, with no handlers of its own.
     std::unique_ptr<RecordSet> clone() const;

@@ -312,3 +312,50 @@ TEST_F(WriteBack, HostCalls)
         EXPECT_TRUE(services.messageBox.messages.empty());
     }
 }
+
+namespace {
+
+// The expression rows the refresh visits are the rows whose "Expression" holds true, whoever
+// added or changed them, and only those of the table followed.
+TEST(ExpressionRowList, FollowsEveryWayTheFlagChanges)
+{
+    auto table = createAttributeTable();
+    auto other = createAttributeTable();
+    ExpressionRows list; // goes before the tables it follows
+    const auto walk = [](const platform::RecordSet &rs) {
+        std::vector<int> rows;
+        for (int row = 0; row < rs.recordCount(); ++row)
+            if (rs.valueAt(row, fExpression) == Variant(true)) rows.push_back(row);
+        return rows;
+    };
+    const auto addRow = [](platform::RecordSet &rs, bool expression) {
+        AttributeRow row;
+        row[fName] = QStringLiteral("A%1").arg(rs.recordCount());
+        row[fExpression] = expression;
+        rs.addNew(row);
+    };
+    addRow(*table, true);
+    addRow(*table, false);
+    list.follow(table.get());
+    EXPECT_EQ(list.rows(), walk(*table)) << "rows there before";
+
+    addRow(*table, true);
+    addRow(*table, false);
+    table->addNew();
+    table->setValue(fExpression, true);
+    EXPECT_EQ(list.rows(), (std::vector<int>{0, 2, 4})) << "rows added whole and field by field";
+
+    auto clone = table->clone();
+    clone->setValueAt(1, fExpression, true);
+    table->setValueAt(2, fExpression, false);
+    table->setValueAt(0, fExpression, Variant::null());
+    EXPECT_EQ(list.rows(), walk(*table)) << "flags changed, also through a clone";
+    EXPECT_EQ(list.rows(), (std::vector<int>{1, 4}));
+
+    addRow(*other, false);
+    list.follow(other.get());
+    table->setValueAt(3, fExpression, true);
+    EXPECT_TRUE(list.rows().empty()) << "another table followed";
+}
+
+} // namespace

@@ -2,6 +2,8 @@
 #include "core/Error.h"
 #include "platform/RecordSetReuse_p.h"
 
+#include <QStringList>
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -38,13 +40,15 @@ struct RecordingObserver : tabulon::platform::RecordSetObserver
     Log log;
 };
 
-// Opens `rs` with fields of each kind the attribute table has: text, boolean, any value.
+// Opens `rs` with fields of each kind the attribute table has: text, repeated text, boolean,
+// any value.
 void openTable(RecordSet &rs)
 {
     rs.appendField(QStringLiteral("Name"), FT::VarWChar, 255);
     rs.appendField(QStringLiteral("DataType"), FT::VarWChar, 255);
     rs.appendField(QStringLiteral("Visible"), FT::Boolean);
     rs.appendField(QStringLiteral("Value"), FT::Variant);
+    rs.setRepeatedTexts(1);
     rs.open();
 }
 
@@ -364,6 +368,88 @@ TEST_F(RecordSetTest, RecycledRowsHoldOnlyTheNewValues)
     EXPECT_EQ(clone->valueAt(599, 0), Variant(old));
     next.checkConsistency();
     narrow.checkConsistency();
+}
+
+// The index answers as a walk from the first row does, through every way a row's text can
+// change: rows added whole or field by field, renames, names that repeat, non-text values,
+// clones writing, and enough distinct names to make the index grow.
+TEST_F(RecordSetTest, FirstRowOfAnswersAsTheWalkWhateverChangesTheRows)
+{
+    const auto walk = [&](int field, const QString &text) {
+        for (int row = 0; row < rs.recordCount(); ++row) {
+            const Variant &v = rs.valueAt(row, field);
+            if (v.isString() && v.stringValue() == text) return row;
+        }
+        return -1;
+    };
+    const QStringList asked = {"a", "b", "c", "A", "n70", "3", "", "gone"};
+    const auto check = [&](const char *step) {
+        SCOPED_TRACE(step);
+        for (const QString &text : asked) {
+            EXPECT_EQ(rs.firstRowOf(0, text), walk(0, text)) << text.toStdString();
+            EXPECT_EQ(rs.firstRowOf(1, text), walk(1, text)) << text.toStdString();
+        }
+        // Back to the first field, so that its index is the one kept up to date next.
+        EXPECT_EQ(rs.firstRowOf(0, QStringLiteral("b")), walk(0, QStringLiteral("b")));
+        rs.checkConsistency();
+    };
+    auto clone = rs.clone();
+
+    addRows({"b", "a", "b"});
+    check("rows added field by field");
+    for (const char *name : {"c", "a", "gone"}) {
+        auto values = tableRow(name);
+        rs.addNew(values);
+    }
+    check("whole rows added after the index");
+    rs.setValueAt(0, 0, "c");
+    check("the first of a repeated name renamed");
+    rs.setValueAt(5, 0, "b");
+    check("the only row of a name renamed");
+    clone->setValueAt(1, 0, Variant::null());
+    check("a name made null through a clone");
+    rs.setValueAt(1, 0, "A");
+    check("a null name set again");
+    rs.addNew();
+    check("an empty row");
+    rs.setValue(u"Name", "a");
+    check("the empty row named");
+    for (int i = 0; i < 100; ++i) {
+        auto values = tableRow(QStringLiteral("n%1").arg(i));
+        rs.addNew(values);
+    }
+    check("the index grown");
+    EXPECT_EQ(errorNumber([&] { rs.firstRowOf(4, "a"); }), Error::ItemNotFound);
+}
+
+// A field of repeated texts keeps one instance of each text and reads back what was written,
+// empty and null included.
+TEST(RecordSetRepeatedTexts, RowsShareOneInstanceOfEachText)
+{
+    RecordSet rs;
+    openTable(rs);
+    const Variant written[] = {QString::number(3), QString::number(3), Variant::null(), Variant(),
+                               QString::number(4), 3};
+    for (const Variant &v : written) {
+        auto values = tableRow("n");
+        values[1] = v;
+        rs.addNew(values);
+    }
+    rs.setValueAt(3, 1, QString::number(4));
+    const std::vector<Variant> expected = {"3", "3", Variant::null(), "4", "4", "3"};
+    for (int row = 0; row < rs.recordCount(); ++row)
+        EXPECT_EQ(rs.valueAt(row, 1), expected[std::size_t(row)]) << row;
+    EXPECT_EQ(rs.valueAt(0, 1).stringValue().constData(),
+              rs.valueAt(5, 1).stringValue().constData());
+    EXPECT_EQ(rs.valueAt(3, 1).stringValue().constData(),
+              rs.valueAt(4, 1).stringValue().constData());
+    EXPECT_EQ(rs.firstRowOf(1, "4"), 3);
+    rs.checkConsistency();
+
+    EXPECT_EQ(errorNumber([&] { rs.setRepeatedTexts(1); }), Error::OperationNotAllowed);
+    RecordSet closed;
+    closed.appendField(QStringLiteral("Flag"), FT::Boolean);
+    EXPECT_EQ(errorNumber([&] { closed.setRepeatedTexts(0); }), Error::InvalidProcedureCall);
 }
 
 } // namespace
