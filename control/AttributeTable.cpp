@@ -165,17 +165,27 @@ void ctlAttributesPrivate::ReplaceTable(std::unique_ptr<RecordSet> table)
 
 void ctlAttributesPrivate::LoadAttributeRows(const AttributeCollection &Atts)
 {
+    // The host's reads may reload, detach or delete the control; a load overtaken that way
+    // stops and leaves the table to what the host did.
+    const HostCallWatch watch(*this);
     // Old rows that no new row took are freed however the load ends.
-    const auto releaseOldRows = qScopeGuard([this] {
-        if (m_rs) platform::RecordSetReuse::releaseRecycledRows(*m_rs);
+    const auto releaseOldRows = qScopeGuard([this, &watch] {
+        if (watch.holds()) platform::RecordSetReuse::releaseRecycledRows(*m_rs);
     });
     if (m_displayOrder == ctlAttributes::eGDOInsertion) {
         const std::int32_t n = Atts.count();
-        for (std::int32_t i = 0; i < n; ++i)
-            AddAttributeRow(*Atts.item(i));
+        for (std::int32_t i = 0; i < n; ++i) {
+            const std::shared_ptr<Attribute> attribute = Atts.item(i);
+            if (!watch.holds() || !AddAttributeRow(*attribute, watch)) return;
+        }
     } else {
-        Atts.forEach([this](Attribute &attribute) { AddAttributeRow(attribute); });
+        bool going = true;
+        Atts.forEach([this, &watch, &going](Attribute &attribute) {
+            if (going) going = AddAttributeRow(attribute, watch);
+        });
+        if (!going) return;
     }
+    if (!watch.holds()) return;
 
     // Stand before the first row; an empty table has no row to stand on and is left as is.
     if (m_rs->recordCount() > 0) {
@@ -199,9 +209,11 @@ void ctlAttributesPrivate::LoadAttributeRows(const AttributeCollection &Atts)
     grdEdit->scrollBy(0, -m_rs->recordCount());
 }
 
-void ctlAttributesPrivate::AddAttributeRow(const Attribute &attribute)
+bool ctlAttributesPrivate::AddAttributeRow(const Attribute &attribute, const HostCallWatch &watch)
 {
-    if (!attribute.isVisible()) return;
+    // Read before any host code runs: the control may be gone after it.
+    const bool showUnits = m_bShowUnits;
+    if (!attribute.isVisible()) return watch.holds();
     // The fields are read in the order a row written field by field takes them, and the row
     // goes to the table in one step: one notification per row instead of one per field keeps a
     // large load close to the cost of copying the values.
@@ -221,16 +233,19 @@ void ctlAttributesPrivate::AddAttributeRow(const Attribute &attribute)
         put(fVisible, attribute.isVisible());
         put(fEditable, attribute.isEditable());
         put(fRawValue, attribute.rawValue());
-        put(fValue, DisplayValue(attribute, units, m_bShowUnits));
+        put(fValue, DisplayValue(attribute, units, showUnits));
         put(fAllowableValues, attribute.allowableValues());
         put(fValueSet, attribute.isValueSet());
         put(fExpression, attribute.isExpression());
     } catch (...) {
+        if (!watch.holds()) return false;
         // The row stands with the fields read until the failure.
         AppendRow(row, read);
         throw;
     }
+    if (!watch.holds()) return false;
     AppendRow(row, kFieldCount);
+    return true;
 }
 
 void ctlAttributesPrivate::AppendRow(AttributeRow &row, int fields)

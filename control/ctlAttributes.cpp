@@ -14,6 +14,7 @@
 #include "platform/RecordSet.h"
 
 #include <QApplication>
+#include <QPointer>
 #include <QResizeEvent>
 #include <QStyle>
 #include <QTimer>
@@ -259,7 +260,12 @@ void ctlAttributes::setDataSource(std::shared_ptr<AttributeCollection> Atts)
         d->ReplaceTable(nullptr);
         return;
     }
-    if (Atts->count() == 0) {
+    // count() is host code: it may delete the control or load another source itself.
+    const QPointer<ctlAttributes> self(this);
+    const auto generation = d->m_generation;
+    const bool empty = Atts->count() == 0;
+    if (!self || d->m_generation != generation) return;
+    if (empty) {
         d->grdEdit->hide();
         d->lstEdit->hide();
         return;

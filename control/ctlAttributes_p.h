@@ -83,7 +83,9 @@ public:
     // The attribute table.
     void CreateAttributeTable();
     void LoadAttributeRows(const AttributeCollection &Atts);
-    void AddAttributeRow(const Attribute &attribute);
+    // Adds the attribute's row; false when host code run by its reads replaced or detached the
+    // source, deleted the control or reloaded, so that the load must stop.
+    bool AddAttributeRow(const Attribute &attribute, const HostCallWatch &watch);
     // Appends a row holding the first `fields` values of `row` (the rest empty).
     void AppendRow(AttributeRow &row, int fields);
     void RefreshRowDisplay(const Attribute &attribute);

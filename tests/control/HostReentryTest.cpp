@@ -238,6 +238,41 @@ TEST_F(HostReentry, AnyCallbackAnyAction)
     }
 }
 
+// The load reads the host too: whatever the host does from a read, the control survives and
+// shows each attribute of what it ends up with once.
+TEST_F(HostReentry, ActingDuringALoad)
+{
+    for (const auto order : {ctlAttributes::eGDODefault, ctlAttributes::eGDOInsertion}) {
+        for (const auto &[action, actionName] : kActions) {
+            if (action == Action::LoadOtherThenSet || action == Action::SetAttributeValue ||
+                action == Action::SetAttributeDisplayUnits)
+                continue; // they need rows the load has not written yet
+            SCOPED_TRACE(std::string(actionName) + (order ? " / insertion" : " / default"));
+            if (!control) control = new ctlAttributes(nullptr, services);
+            control->setDataSource(nullptr);
+            control->setDisplayOrder(order);
+            source = makeObject(100, 1);
+            other = makeObject(500, 600);
+            bool armed = true;
+            source->attributes[1]->onCall = [&, action = action](Op op) {
+                if (op == Op::DisplayName && std::exchange(armed, false)) act(action);
+            };
+
+            control->setDataSource(source);
+
+            source->attributes[1]->onCall = nullptr;
+            EXPECT_FALSE(armed);
+            if (control && d()->m_rs && control->DataSource()) {
+                const auto &shown = static_cast<const FakeCollection &>(*control->DataSource());
+                EXPECT_EQ(d()->m_rs->recordCount(), int(shown.attributes.size()));
+                expectRowsMatchTheirAttributes(shown);
+                EXPECT_FALSE(d()->m_bUpdating);
+            }
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+    }
+}
+
 // The user's own typing reaches the host through the grid's editor, which the host's delete
 // takes with the control.
 TEST_F(HostReentry, DeletedWhileTheGridWrites)
