@@ -228,8 +228,13 @@ Variant Attribute::convertForStore(const Variant &candidate, tabulon::UnitCode g
 
 void Attribute::setValue(const Variant &value)
 {
+    store(value, m_currentUnit);
+}
+
+void Attribute::store(const Variant &value, tabulon::UnitCode units)
+{
     try {
-        m_value = convertForStore(value, m_currentUnit);
+        m_value = convertForStore(value, units);
     } catch (const Error &e) {
         throw Error(
             e.number(), source,
@@ -285,15 +290,7 @@ void Attribute::setValueInUnits(tabulon::UnitCode units, double value)
         changed();
         return;
     }
-    try {
-        m_value = convertForStore(value, units);
-    } catch (const Error &e) {
-        throw Error(
-            e.number(), source,
-            QStringLiteral("Invalid value for attribute \"%1\": %2.").arg(m_name, e.description()));
-    }
-    m_valueSet = true;
-    changed();
+    store(value, units);
 }
 
 std::int32_t Attribute::enumerationCount() const

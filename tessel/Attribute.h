@@ -153,6 +153,8 @@ private:
     tabulon::platform::Variant inCurrentUnit(const tabulon::platform::Variant &own) const;
     Details &details();
     // Tells the expressions that depend on this attribute that its value changed.
+    // Stores `value`, given in `units`, after conversion and checks; then tells the dependants.
+    void store(const tabulon::platform::Variant &value, tabulon::UnitCode units);
     void changed();
 
     QString m_name;
