@@ -5,15 +5,11 @@
 #include <QRegularExpression>
 #include <QTreeWidget>
 
+#include "tests/support/Printers.h"
+
 #include <gtest/gtest.h>
 
 #include <set>
-
-// Texts in failure messages as text.
-inline void PrintTo(const QString &s, std::ostream *os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
 
 namespace {
 

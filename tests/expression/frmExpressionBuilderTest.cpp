@@ -17,12 +17,6 @@
 #include <functional>
 #include <tuple>
 
-// Texts in failure messages as text.
-inline void PrintTo(const QString &s, std::ostream *os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
-
 namespace {
 
 using namespace tabulon;

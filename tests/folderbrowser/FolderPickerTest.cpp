@@ -4,7 +4,7 @@
 
 #include "folderbrowser/cBrowseForFolder.h"
 #include "platform/Shell.h"
-#include "tests/folderbrowser/QStringPrinter.h"
+#include "tests/support/Printers.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>

@@ -3,8 +3,18 @@
 #include "core/Error.h"
 #include "core/Variant.h"
 
+#include <QString>
+
 #include <ostream>
 #include <string>
+
+QT_BEGIN_NAMESPACE
+// Shows QStrings in GoogleTest failure messages as quoted text instead of their bytes.
+inline void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+QT_END_NAMESPACE
 
 namespace tabulon::platform {
 // Shows Variants in GoogleTest failure messages as Empty, Null, Bool(true), Int(3), ...

@@ -11,13 +11,6 @@
 
 #include "tests/support/Printers.h"
 
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString &s, std::ostream *os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
-QT_END_NAMESPACE
-
 namespace tessel::test {
 
 // Checks that f throws platform::Error with this number and exactly this description.
