@@ -295,11 +295,13 @@ TEST(TesselExpression, OtherLocaleReadsAndWritesItsOwnWay)
 TEST(TesselExpression, RandomExpressionsEndInAValueOrAClearError)
 {
     // Pieces of expressions, separated by "|".
-    const QStringList pieces = QStringLiteral(
-        "1|2.5|0|-|+|*|/|\\|^|&|=|<>|<|>=| Mod | And | Or | Not | Xor |(|)|,|\"a\"|\"\"|[L]|[N]|"
-        "[Name]|[Nil]|[Blank]|[Flag]|#2024-06-11#|True|1e308|&HFF|Null|Left(|Mid(|Replace(|"
-        "String(|Space(|DateAdd(\"d\",|Round(|Rnd(|CInt(|Hex(|Sqr(|Log(|FormatNumber(|"
-        "DatePart(\"ww\",|InStr(|Chr(|Exp(|CDate(|StrReverse(|[|\"|#|$|@| ").split(u'|');
+    const QStringList pieces =
+        QStringLiteral("1|2.5|0|-|+|*|/|\\|^|&|=|<>|<|>=| Mod | And | Or | Not | Xor |(|)|,|\"a\"|"
+                       "\"\"|[L]|[N]|[Name]|[Nil]|[Blank]|[Flag]|#2024-06-11#|True|1e308|&HFF|"
+                       "Null|Left(|Mid(|Replace(|String(|Space(|DateAdd(\"d\",|Round(|Rnd(|"
+                       "CInt(|Hex(|Sqr(|Log(|FormatNumber(|DatePart(\"ww\",|InStr(|Chr(|Exp(|"
+                       "CDate(|StrReverse(|[|\"|#|$|@| ")
+            .split(u'|');
     QRandomGenerator random(1234);
     Environment environment = fixedEnvironment();
     int values = 0;
