@@ -21,15 +21,6 @@ struct Constraints
     std::optional<std::int32_t> maxLength = {};
 };
 
-Attribute make(std::int32_t type, Constraints c = {})
-{
-    Attribute a(QStringLiteral("A"), type);
-    a.setMinimum(c.minimum);
-    a.setMaximum(c.maximum);
-    a.setMaxLength(c.maxLength);
-    return a;
-}
-
 TEST(TesselAttribute, SetValueConvertsOrRejectsAndKeepsTheOldValue)
 {
     // Data type, constraints, candidate; what is stored, or the error number and the reason.
@@ -61,7 +52,10 @@ TEST(TesselAttribute, SetValueConvertsOrRejectsAndKeepsTheOldValue)
     };
     for (const auto &[type, limits, candidate, stored, number, reason] : cases) {
         SCOPED_TRACE(candidate.debugText().toStdString());
-        Attribute a = make(type, limits);
+        Attribute a(QStringLiteral("A"), type);
+        a.setMinimum(limits.minimum);
+        a.setMaximum(limits.maximum);
+        a.setMaxLength(limits.maxLength);
         const Variant before = a.value();
         EXPECT_EQ(a.validate(candidate), number == 0);
         EXPECT_EQ(a.rejectionReason(candidate), QString::fromUtf8(reason));
@@ -158,18 +152,16 @@ TEST(TesselAttribute, UnitsOfValues)
 TEST(TesselAttribute, Enumeration)
 {
     Attribute a(QStringLiteral("Colour"));
-    EXPECT_EQ(a.enumerationCount(), 0);
     a.setEnumeration({{"r", "Red"}, {"g", "Green"}});
-    EXPECT_EQ(a.enumerationCount(), 2);
     EXPECT_EQ(a.enumerationValue(1), "g");
     EXPECT_EQ(a.enumerationDisplayText(0), "Red");
     EXPECT_EQ(a.displayText("g"), "Green");
-    EXPECT_EQ(a.displayText("Green"), "");
-    for (int bad : {-1, 2})
-        test::expectError([&] { a.enumerationDisplayText(bad); }, Error::InvalidProcedureCall,
-                          QStringLiteral("Enumeration index %1 is out of range for attribute "
-                                         "\"Colour\", which has 2 entries.")
-                              .arg(bad));
+    EXPECT_EQ(a.displayText("Green"), ""); // looked up by the stored value only
+    test::expectError([&] { a.enumerationDisplayText(2); }, Error::InvalidProcedureCall,
+                      "Enumeration index 2 is out of range for attribute \"Colour\", which has 2 "
+                      "entries.");
+    EXPECT_EQ(tabulon::test::errorNumber([&] { a.enumerationValue(-1); }),
+              Error::InvalidProcedureCall);
     Attribute b(a);
     b.setEnumeration({});
     b.setValue("changed");
