@@ -4,7 +4,6 @@
 #include "tests/support/ScopedLocale.h"
 
 #include <QHash>
-#include <QRandomGenerator>
 
 #include <utility>
 
@@ -284,41 +283,6 @@ TEST(TesselExpression, OtherLocaleReadsAndWritesItsOwnWay)
         {"FormatNumber(1234.5)", "String(\"1.234,50\")"},
         {"MonthName(3)", "String(\"M\u00e4rz\")"},
     });
-}
-
-// Random and malformed expressions: each ends in a value or in an expression error, never in
-// a crash, a hang or another kind of exception.
-TEST(TesselExpression, RandomExpressionsEndInAValueOrAClearError)
-{
-    // Pieces of expressions, separated by "|".
-    const QStringList pieces =
-        QStringLiteral("1|2.5|0|-|+|*|/|\\|^|&|=|<>|<|>=| Mod | And | Or | Not | Xor |(|)|,|\"a\"|"
-                       "\"\"|[L]|[N]|[Name]|[Nil]|[Blank]|[Flag]|#2024-06-11#|True|1e308|&HFF|"
-                       "Null|Left(|Mid(|Replace(|String(|Space(|DateAdd(\"d\",|Round(|Rnd(|"
-                       "CInt(|Hex(|Sqr(|Log(|FormatNumber(|DatePart(\"ww\",|InStr(|Chr(|Exp(|"
-                       "CDate(|StrReverse(|[|\"|#|$|@| ")
-            .split(u'|');
-    QRandomGenerator random(1234);
-    Environment environment = fixedEnvironment();
-    int values = 0;
-    for (int i = 0; i < 4000; ++i) {
-        QString text;
-        const int length = int(random.bounded(1, 14));
-        for (int j = 0; j < length; ++j)
-            text += pieces[random.bounded(int(pieces.size()))];
-        try {
-            Expression(text).evaluate(lookup, environment);
-            ++values;
-        } catch (const Error &e) {
-            if (e.source() == "test") continue; // an unknown name, refused by lookup()
-            // An expression error that quotes the text and says what is wrong with it.
-            ASSERT_TRUE(e.number() == Error::NotAvailable &&
-                        e.description().startsWith("Cannot evaluate \"") &&
-                        e.description().size() > text.size() + 20)
-                << text.toStdString() << ": " << e.description().toStdString();
-        }
-    }
-    EXPECT_GT(values, 50); // the generator also makes expressions that work
 }
 
 } // namespace
