@@ -11,7 +11,6 @@
 namespace {
 
 using namespace tabulon;
-using tabulon::platform::Variant;
 
 struct Host : ::testing::Test
 {
