@@ -4,7 +4,6 @@
 #include "tests/support/ScopedLocale.h"
 
 #include <QHash>
-#include <QRandomGenerator>
 
 #include <utility>
 
@@ -54,74 +53,41 @@ void expectResults(std::initializer_list<std::pair<const char *, const char *>> 
 TEST(TesselExpression, OperatorsAndPrecedence)
 {
     expectResults({
-        {"1 + 2 * 3", "Int(7)"},
-        {"(1 + 2) * 3", "Int(9)"},
-        {"-2^2", "Double(-4)"},
-        {"2^-1", "Double(0.5)"},
-        {"2^3^2", "Double(64)"},
-        {"10 - 4 - 3", "Int(3)"},
-        {"8 / 2 / 2", "Double(2)"},
-        {".5 + 1e1", "Double(10.5)"},
-        {"7 \\ 2", "Int(3)"},
-        {"-7 \\ 2", "Int(-3)"},
-        {"7 Mod 3", "Int(1)"},
-        {"7.6 Mod 3", "Int(2)"},
-        {"2 + 3 Mod 2 * 2", "Int(5)"},
-        {"1 + 2 & 3", "String(\"33\")"},
-        {"1 + 1 = 2", "Bool(true)"},
-        {"1 < 2 And 2 < 1", "Bool(false)"},
-        {"Not 1 = 2", "Bool(true)"},
-        {"True Or False And False", "Bool(true)"},
-        {"True Xor True", "Bool(false)"},
-        {"False Eqv False", "Bool(true)"},
-        {"True Imp False", "Bool(false)"},
-        {"6 And 3", "Int(2)"},
-        {"6 Or 3", "Int(7)"},
-        {"Not 0", "Int(-1)"},
-        {"\"a\" < \"b\"", "Bool(true)"},
-        {"\"B\" = \"b\"", "Bool(false)"},
-        {"\"10\" > 9", "Bool(true)"},
-        {"\"x\" > 9", "Bool(true)"},
-        {"2 <> 2", "Bool(false)"},
-        {"3 >= 3", "Bool(true)"},
-        {"3 <= 2", "Bool(false)"},
-        {"\"a\" + \"b\"", "String(\"ab\")"},
-        {"\"2\" + 3", "Double(5)"},
-        {"\"2\" * 3", "Double(6)"},
-        {"32767 + 1", "Int(32768)"},
-        {"2147483647 + 1", "Double(2147483648)"},
-        {"&HFF + &O17", "Int(270)"},
-        {"&HFFFFFFFF", "Int(-1)"},
+        // clang-format off
+        {"1 + 2 * 3", "Int(7)"}, {"(1 + 2) * 3", "Int(9)"}, {"10 - 4 - 3", "Int(3)"},
+        {"-2^2", "Double(-4)"}, {"2^-1", "Double(0.5)"}, {"2^3^2", "Double(64)"},
+        {"8 / 2 / 2", "Double(2)"}, {".5 + 1e1", "Double(10.5)"}, {"-7 \\ 2", "Int(-3)"},
+        {"7.6 Mod 3", "Int(2)"}, {"2 + 3 Mod 2 * 2", "Int(5)"}, {"1 + 2 & 3", "String(\"33\")"},
+        {"1 + 1 = 2", "Bool(true)"}, {"1 < 2 And 2 < 1", "Bool(false)"},
+        {"Not 1 = 2", "Bool(true)"}, {"True Or False And False", "Bool(true)"},
+        {"True Xor True", "Bool(false)"}, {"False Eqv False", "Bool(true)"},
+        {"True Imp False", "Bool(false)"}, {"(6 And 3) & (6 Or 3) & (Not 0)", "String(\"27-1\")"},
+        {"(2 <> 2) & (3 >= 3) & (3 <= 2)", "String(\"FalseTrueFalse\")"},
+        {"\"a\" < \"b\"", "Bool(true)"}, {"\"B\" = \"b\"", "Bool(false)"},
+        {"\"10\" > 9", "Bool(true)"}, {"\"x\" > 9", "Bool(true)"},
+        {"\"a\" + \"b\"", "String(\"ab\")"}, {"\"2\" + 3", "Double(5)"},
+        {"32767 + 1", "Int(32768)"}, {"2147483647 + 1", "Double(2147483648)"},
+        {"&HFF + &O17", "Int(270)"}, {"&HFFFFFFFF", "Int(-1)"}, {"1e300 * 1e-300", "Double(1)"},
         {"#2024-06-11# + 1", "String(\"2024-06-12\")"},
         {"#2024-06-11# - #2024-06-01#", "Double(10)"},
-        {"[L] * 2", "Double(20)"},
-        {"$L$ / 4 + [N]", "Double(5.5)"},
-        {"[Flag]", "Bool(true)"},
-        {"[Flag] + 1", "Int(0)"},
-        {"[Odd name!] * 2", "Double(3)"},
-        {"[Name] & \"-\" & [N]", "String(\"pump-3\")"},
+        {"$L$ / 4 + [N]", "Double(5.5)"}, {"[Flag] + 1", "Int(0)"},
+        {"[Odd name!] * 2", "Double(3)"}, {"[Name] & \"-\" & [N]", "String(\"pump-3\")"},
         {"\"say \"\"hi\"\"\"", "String(\"say \"hi\"\")"},
-        {"[Nil] + 1", "Null"},
-        {"[Nil] & \"x\"", "String(\"x\")"},
-        {"[Nil] And False", "Bool(false)"},
-        {"[Nil] Or True", "Bool(true)"},
-        {"[Blank] + 1", "Int(1)"},
-        {"[Blank] & \"x\"", "String(\"x\")"},
-        {"Empty", "Empty"},
-        {"null", "Null"},
-        {"true", "Bool(true)"},
-        {"1e300 * 1e-300", "Double(1)"},
+        {"[Nil] + 1", "Null"}, {"[Nil] & \"x\"", "String(\"x\")"},
+        {"[Nil] And False", "Bool(false)"}, {"[Nil] Or True", "Bool(true)"},
+        {"[Blank] + 1", "Int(1)"}, {"[Blank] & \"x\"", "String(\"x\")"},
+        {"Empty", "Empty"}, {"null", "Null"}, {"true", "Bool(true)"},
+        // clang-format on
     });
 }
 
 TEST(TesselExpression, Functions)
 {
     expectResults({
+        // clang-format off
         // Dates, with the clock at Tuesday 11 June 2024, 14:30:05.
-        {"Date", "String(\"2024-06-11\")"},
-        {"Now()", "String(\"2024-06-11 14:30:05\")"},
-        {"Time", "String(\"14:30:05\")"},
-        {"Timer", "Double(52205)"},
+        {"Date", "String(\"2024-06-11\")"}, {"Now()", "String(\"2024-06-11 14:30:05\")"},
+        {"Time", "String(\"14:30:05\")"}, {"Timer", "Double(52205)"},
         {"DateAdd(\"m\", 1, #2024-01-31#)", "String(\"2024-02-29\")"},
         {"DateAdd(\"yyyy\", -1, [Day])", "String(\"2023-02-28\")"},
         {"DateAdd(\"h\", 30, #2024-06-11 12:00#)", "String(\"2024-06-12 18:00:00\")"},
@@ -132,11 +98,10 @@ TEST(TesselExpression, Functions)
         {"DateDiff(\"ww\", #2024-06-08#, #2024-06-09#)", "Int(1)"},
         {"DateDiff(\"n\", #2024-06-11 10:59:59#, #2024-06-11 11:00:00#)", "Int(1)"},
         {"DateDiff(\"s\", #10:00#, #10:01:30#)", "Int(90)"},
-        {"DatePart(\"q\", #2024-06-11#)", "Int(2)"},
-        {"DatePart(\"y\", #2024-12-31#)", "Int(366)"},
+        {"DatePart(\"q\", #2024-06-11#)", "Int(2)"}, {"DatePart(\"y\", #2024-12-31#)", "Int(366)"},
         {"DatePart(\"w\", #2024-06-11#, 2)", "Int(2)"},
-        {"DatePart(\"ww\", #2024-01-01#)", "Int(1)"},
-        {"DatePart(\"ww\", #2021-01-01#, 2, 2)", "Int(53)"},
+        {"DatePart(\"ww\", #2024-01-01#) & DatePart(\"ww\", #2021-01-01#, 2, 2)",
+         "String(\"153\")"},
         {"DateSerial(2024, 14, 0)", "String(\"2025-01-31\")"},
         {"DateSerial(24, 2, 29)", "String(\"2024-02-29\")"},
         {"DateValue(\"2024-06-11 14:30\")", "String(\"2024-06-11\")"},
@@ -144,27 +109,19 @@ TEST(TesselExpression, Functions)
         {"TimeSerial(25, -1, 30)", "String(\"1899-12-31 00:59:30\")"},
         {"Day(Now) + Month(Now) + Year(Now)", "Int(2041)"},
         {"Hour(Now) & Minute(Now) & Second(Now)", "String(\"14305\")"},
-        {"IsDate(\"2024-02-30\")", "Bool(false)"},
-        {"IsDate([Day])", "Bool(true)"},
-        {"IsDate(45000)", "Bool(false)"},
+        {"IsDate(\"2024-02-30\") & IsDate([Day]) & IsDate(45000)", "String(\"FalseTrueFalse\")"},
         {"MonthName(2) & MonthName(12, True)", "String(\"FebruaryDec\")"},
-        {"Weekday(#2024-06-11#)", "Int(3)"},
-        {"Weekday(#2024-06-11#, 3)", "Int(1)"},
+        {"Weekday(#2024-06-11#) & Weekday(#2024-06-11#, 3)", "String(\"31\")"},
         {"WeekdayName(1) & WeekdayName(1, True, 2)", "String(\"SundayMon\")"},
         // Conversions.
         {"Asc(\"A\") + Asc(\"\u00e9\")", "Int(298)"},
         {"CBool(\"false\") Or CBool(2)", "Bool(true)"},
-        {"TypeName(CByte(254.5))", "String(\"Byte\")"},
-        {"CByte(254.5)", "Int(254)"},
-        {"CCur(1.23456)", "Double(1.2346)"},
-        {"TypeName(CCur(1) + 1)", "String(\"Currency\")"},
+        {"CByte(254.5) & TypeName(CByte(1))", "String(\"254Byte\")"},
+        {"CCur(1.23456)", "Double(1.2346)"}, {"TypeName(CCur(1) + 1)", "String(\"Currency\")"},
         {"CDate(\"2024-06-11\") + 0.5", "String(\"2024-06-11 12:00:00\")"},
-        {"CDbl(\"2.5\")", "Double(2.5)"},
-        {"Chr(65) & Chr(8364)", "String(\"A\u20ac\")"},
-        {"CInt(2.5) + CInt(3.5)", "Int(6)"},
-        {"CLng(-2.5)", "Int(-2)"},
-        {"CSng(0.1) = 0.1", "Bool(false)"},
-        {"CStr(1.5) & CStr(True)", "String(\"1.5True\")"},
+        {"CDbl(\"2.5\")", "Double(2.5)"}, {"Chr(65) & Chr(8364)", "String(\"A\u20ac\")"},
+        {"CInt(2.5) + CInt(3.5)", "Int(6)"}, {"CLng(-2.5)", "Int(-2)"},
+        {"CSng(0.1) = 0.1", "Bool(false)"}, {"CStr(1.5) & CStr(True)", "String(\"1.5True\")"},
         {"Hex(255) & \" \" & Hex(-1) & \" \" & Hex(-70000)", "String(\"FF FFFF FFFEEE90\")"},
         {"Oct(8) & Oct(-1)", "String(\"10177777\")"},
         // Formats, in the pinned en_US locale.
@@ -176,18 +133,13 @@ TEST(TesselExpression, Functions)
         {"FormatDateTime(#2024-06-11#, 1)", "String(\"Tuesday, June 11, 2024\")"},
         {"FormatDateTime(#2024-06-11 14:30#, 4)", "String(\"14:30\")"},
         // Maths.
-        {"Abs(-3) + Sgn(-2)", "Int(2)"},
-        {"Int(-1.5) + Fix(-1.5)", "Double(-3)"},
-        {"Atn(1) * 4", "Double(3.14159265358979)"},
-        {"Cos(0) + Sin(0) + Tan(0)", "Double(1)"},
-        {"Exp(0) + Log(Exp(2))", "Double(3)"},
-        {"Sqr(16)", "Double(4)"},
+        {"Abs(-3) + Sgn(-2)", "Int(2)"}, {"Int(-1.5) + Fix(-1.5)", "Double(-3)"},
+        {"Atn(1) * 4", "Double(3.14159265358979)"}, {"Cos(0) + Sin(0) + Tan(0)", "Double(1)"},
+        {"Exp(0) + Log(Exp(2))", "Double(3)"}, {"Sqr(16)", "Double(4)"},
         {"Round(2.5) & Round(3.5) & Round(-2.5)", "String(\"24-2\")"},
-        {"round(3.14159, 2)", "Double(3.14)"},
-        {"Round(1e300, 15)", "Double(1E+300)"},
-        {"Rnd(-1) = Rnd(-1)", "Bool(true)"},
+        {"round(3.14159, 2)", "Double(3.14)"}, {"Round(1e300, 15)", "Double(1E+300)"},
+        {"(Rnd(-1) = Rnd(-1)) & (Rnd(0) = Rnd(0))", "String(\"TrueTrue\")"},
         {"Rnd() < 1 And Rnd() >= 0", "Bool(true)"},
-        {"Rnd(0) = Rnd(0)", "Bool(true)"},
         // Texts.
         {"InStr(\"pump\", \"m\") & InStr(3, \"papa\", \"p\") & InStr(1, \"AB\", \"b\", 1)",
          "String(\"332\")"},
@@ -196,58 +148,29 @@ TEST(TesselExpression, Functions)
          "String(\"310\")"},
         {"LCase(\"AbC\") & UCase(\"AbC\")", "String(\"abcABC\")"},
         {"Left(\"pump\", 2) & Right(\"pump\", 3) & Left(\"ab\", 9)", "String(\"puumpab\")"},
-        {"Len(\"abc\") + Len(12.5)", "Int(7)"},
+        {"Len(\"abc\") + Len(12.5)", "Int(7)"}, {"Len([Nil])", "Null"},
         {"Mid(\"pump\", 2, 2) & Mid(\"pump\", 3)", "String(\"ummp\")"},
         {"\"[\" & LTrim(\"  a \") & RTrim(\" a  \") & Trim(\"  x \") & \"]\"",
          "String(\"[a  ax]\")"},
         {"Replace(\"a-b-c\", \"-\", \"+\")", "String(\"a+b+c\")"},
         {"Replace(\"a-b-c\", \"-\", \"\", 3, 1)", "String(\"bc\")"},
         {"Replace(\"aAa\", \"a\", \"x\", 1, -1, 1)", "String(\"xxx\")"},
-        {"Space(3) & \"|\"", "String(\"   |\")"},
+        {"Space(3) & \"|\"", "String(\"   |\")"}, {"StrReverse(\"abc\")", "String(\"cba\")"},
         {"StrComp(\"a\", \"b\") & StrComp(\"B\", \"b\", 1) & StrComp(\"b\", \"a\")",
          "String(\"-101\")"},
         {"String(3, \"xy\") & String(2, 65)", "String(\"xxxAA\")"},
-        {"StrReverse(\"abc\")", "String(\"cba\")"},
-        {"Len([Nil])", "Null"},
         // Miscellaneous.
         {"IsEmpty([Blank]) And IsNull([Nil]) And Not IsObject(1)", "Bool(true)"},
         {"IsNumeric(\"1e3\") & IsNumeric(\"x\") & IsNumeric(Date)", "String(\"TrueFalseFalse\")"},
         {"ScriptEngine & ScriptEngineMajorVersion & \".\" & ScriptEngineMinorVersion & \".\" & "
-         "ScriptEngineBuildVersion",
-         "String(\"tessel2.0.14\")"},
+         "ScriptEngineBuildVersion", "String(\"tessel2.0.14\")"},
         {"TypeName(1) & TypeName(70000) & TypeName(1.0) & TypeName(\"\") & TypeName(Date) & "
          "TypeName(True) & TypeName(Null) & TypeName(Empty) & TypeName(CSng(1))",
          "String(\"IntegerLongDoubleStringDateBooleanNullEmptySingle\")"},
         {"VarType(1) & VarType(\"a\") & VarType(True) & VarType(Date) & VarType(CByte(1))",
          "String(\"2811717\")"},
+        // clang-format on
     });
-}
-
-// Every function of the expression builder's catalogue is known: called without arguments it
-// either works or names its argument count, never "unknown function".
-TEST(TesselExpression, KnowsEveryCatalogueFunction)
-{
-    const QStringList catalogue =
-        QStringLiteral(
-            "Date DateAdd DateDiff DatePart DateSerial DateValue Day Hour IsDate Minute Month "
-            "MonthName Now Second Time Timer TimeSerial TimeValue Weekday WeekdayName Year Asc "
-            "CBool "
-            "CByte CCur CDate CDbl Chr CInt CLng CSng CStr Hex Oct FormatCurrency FormatDateTime "
-            "FormatNumber FormatPercent Abs Atn Cos Exp Int Fix Log Rnd Sgn Sin Sqr Tan InStr "
-            "InStrRev LCase Left Len LTrim RTrim Trim Mid Replace Right Space StrComp String "
-            "StrReverse UCase IsEmpty IsNull IsNumeric IsObject Round ScriptEngine "
-            "ScriptEngineBuildVersion ScriptEngineMajorVersion ScriptEngineMinorVersion SetLocale "
-            "TypeName VarType")
-            .split(u' ');
-    ASSERT_EQ(catalogue.size(), 78);
-    for (const QString &name : catalogue) {
-        try {
-            Expression(name + "()");
-        } catch (const Error &e) {
-            EXPECT_TRUE(e.description().contains(name + " takes "))
-                << e.description().toStdString();
-        }
-    }
 }
 
 TEST(TesselExpression, ReportsErrors)
@@ -256,13 +179,13 @@ TEST(TesselExpression, ReportsErrors)
     QString longSum = QStringLiteral("1");
     for (int i = 0; i < 2000; ++i)
         longSum += QStringLiteral("+1");
-    const std::pair<QString, const char *> cases[] = {
+    const QString years = "overflow: the date lies outside the years 100 to 9999";
+    const std::pair<QString, QString> cases[] = {
+        // clang-format off
         // Syntax.
-        {"", "expected a value at column 1"},
-        {"1 +", "expected a value at column 4"},
+        {"", "expected a value at column 1"}, {"1 +", "expected a value at column 4"},
         {"(1", "expected \")\" instead of the end at column 3"},
-        {"1 2", "unexpected \"2\" at column 3"},
-        {"1 # 2", "unexpected \"#\" at column 3"},
+        {"1 2", "unexpected \"2\" at column 3"}, {"1 # 2", "unexpected \"#\" at column 3"},
         {"#2024", "the date has no closing \"#\" at column 1"},
         {"#soon#", "#soon# is not a date at column 1"},
         {"1 Not 2", "unexpected \"Not\" at column 3"},
@@ -283,8 +206,7 @@ TEST(TesselExpression, ReportsErrors)
         {QString(Expression::maxTextLength + 1, u'1'),
          "the expression is 8193 characters long; the limit is 8192"},
         // Evaluation.
-        {"1 / (2 - 2)", "division by zero: 1 / 0"},
-        {"5 Mod 0", "division by zero: 5 Mod 0"},
+        {"1 / (2 - 2)", "division by zero: 1 / 0"}, {"5 Mod 0", "division by zero: 5 Mod 0"},
         {"0 ^ -1", "division by zero: 0 ^ -1"},
         {"\"steel\" * 2", "type mismatch: \"steel\" is not a number"},
         {"[Name] + 1", "type mismatch: \"pump\" is not a number"},
@@ -299,13 +221,10 @@ TEST(TesselExpression, ReportsErrors)
         {"CByte(-1)", "CByte: overflow: -1 is outside the range of a Byte (0 to 255)"},
         {"CDate(\"soon\")", "CDate: type mismatch: \"soon\" is not a date"},
         {"CDbl([Nil])", "CDbl: invalid use of Null: a number is needed"},
-        {"DateAdd(\"x\", 1, Date)",
-         "DateAdd: \"x\" is not an interval; use \"yyyy\", \"q\", \"m\", \"y\", \"d\", \"w\", "
-         "\"ww\", \"h\", \"n\" or \"s\""},
-        {"DateAdd(\"yyyy\", 9000, Date)",
-         "DateAdd: overflow: the date lies outside the years 100 to 9999"},
-        {"DateSerial(10000, 1, 1)",
-         "DateSerial: overflow: the date lies outside the years 100 to 9999"},
+        {"DateAdd(\"x\", 1, Date)", "DateAdd: \"x\" is not an interval; use \"yyyy\", \"q\", "
+         "\"m\", \"y\", \"d\", \"w\", \"ww\", \"h\", \"n\" or \"s\""},
+        {"DateAdd(\"yyyy\", 9000, Date)", "DateAdd: " + years}, {"#9999-12-31# + 1", years},
+        {"DateSerial(10000, 1, 1)", "DateSerial: " + years},
         {"MonthName(13)", "MonthName: the first argument must be from 1 to 12, not 13"},
         {"Left(\"ab\", -1)", "Left: the second argument must be from 0 to 2147483647, not -1"},
         {"Mid(\"ab\", 0)", "Mid: the second argument must be from 1 to 2147483647, not 0"},
@@ -320,7 +239,7 @@ TEST(TesselExpression, ReportsErrors)
          "the text result would be 80000 characters long; the limit is 65536"},
         {"Replace(String(300, \"a\"), \"a\", String(300, \"b\"))",
          "Replace: the text result would be 90000 characters long; the limit is 65536"},
-        {"#9999-12-31# + 1", "overflow: the date lies outside the years 100 to 9999"},
+        // clang-format on
     };
     for (const auto &[text, what] : cases)
         tessel::test::expectError([&] { result(text); }, Error::NotAvailable,
@@ -345,8 +264,7 @@ TEST(TesselExpression, ReferencesAndVolatility)
     EXPECT_TRUE(Expression("Year(Now())").isVolatile());
 
     // The same seed gives the same sequence.
-    Environment a;
-    Environment b;
+    Environment a, b;
     const Expression rnd("Rnd()");
     const std::span<const Variant> none;
     const Variant first = rnd.evaluate(none, a);
@@ -365,93 +283,6 @@ TEST(TesselExpression, OtherLocaleReadsAndWritesItsOwnWay)
         {"FormatNumber(1234.5)", "String(\"1.234,50\")"},
         {"MonthName(3)", "String(\"M\u00e4rz\")"},
     });
-}
-
-// Random and malformed expressions: each ends in a value or in an expression error, never in
-// a crash, a hang or another kind of exception.
-TEST(TesselExpression, RandomExpressionsEndInAValueOrAClearError)
-{
-    static const char *const pieces[] = {"1",
-                                         "2.5",
-                                         "0",
-                                         "-",
-                                         "+",
-                                         "*",
-                                         "/",
-                                         "\\",
-                                         "^",
-                                         "&",
-                                         "=",
-                                         "<>",
-                                         "<",
-                                         ">=",
-                                         " Mod ",
-                                         " And ",
-                                         " Or ",
-                                         " Not ",
-                                         " Xor ",
-                                         "(",
-                                         ")",
-                                         ",",
-                                         "\"a\"",
-                                         "\"\"",
-                                         "[L]",
-                                         "[N]",
-                                         "[Name]",
-                                         "[Nil]",
-                                         "[Blank]",
-                                         "[Flag]",
-                                         "#2024-06-11#",
-                                         "True",
-                                         "1e308",
-                                         "&HFF",
-                                         "Null",
-                                         "Left(",
-                                         "Mid(",
-                                         "Replace(",
-                                         "String(",
-                                         "Space(",
-                                         "DateAdd(\"d\",",
-                                         "Round(",
-                                         "Rnd(",
-                                         "CInt(",
-                                         "Hex(",
-                                         "Sqr(",
-                                         "Log(",
-                                         "FormatNumber(",
-                                         "DatePart(\"ww\",",
-                                         "InStr(",
-                                         "Chr(",
-                                         "Exp(",
-                                         "CDate(",
-                                         "StrReverse(",
-                                         "[",
-                                         "\"",
-                                         "#",
-                                         "$",
-                                         "@",
-                                         " "};
-    QRandomGenerator random(1234);
-    Environment environment = fixedEnvironment();
-    int values = 0;
-    for (int i = 0; i < 4000; ++i) {
-        QString text;
-        const int length = int(random.bounded(1, 14));
-        for (int j = 0; j < length; ++j)
-            text += QString::fromUtf8(pieces[random.bounded(int(std::size(pieces)))]);
-        try {
-            Expression(text).evaluate(lookup, environment);
-            ++values;
-        } catch (const Error &e) {
-            if (e.source() == "test") continue; // an unknown name, refused by lookup()
-            ASSERT_EQ(e.number(), Error::NotAvailable) << text.toStdString();
-            ASSERT_TRUE(e.description().startsWith("Cannot evaluate \"")) << text.toStdString();
-            ASSERT_GT(e.description().size(),
-                      QString("Cannot evaluate \"\": ").size() + text.size())
-                << text.toStdString();
-        }
-    }
-    EXPECT_GT(values, 50); // the generator also makes expressions that work
 }
 
 } // namespace

@@ -1,15 +1,8 @@
 #pragma once
 
-#include "core/Error.h"
-#include "core/Variant.h"
-
-#include <QString>
+#include "tests/support/Printers.h"
 
 #include <gtest/gtest.h>
-
-#include <ostream>
-
-#include "tests/support/Printers.h"
 
 namespace tessel::test {
 
