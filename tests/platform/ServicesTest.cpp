@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace {
 
 using namespace tabulon;
@@ -36,25 +38,19 @@ TEST(ProcessDefaults, InstalledOnesServeControlsWithoutTheirOwnUntilRemoved)
     EXPECT_EQ(&FileSystemService::instance(), &builtInFiles);
 }
 
-TEST(BuiltInServices, FileSystemGivesTheFolderPartOfAPath)
+TEST(BuiltInServices, FileSystemGivesTheFolderPartOfAPathAndComponentsKnowNone)
 {
     const auto fs = FileSystemService::instance().createFileSystem();
-    const struct
-    {
-        const char *path, *parent;
-    } cases[] = {
+    const std::pair<const char *, const char *> cases[] = {
         // clang-format off
         {"/data/plant/file.txt", "/data/plant"}, {"relative/file.txt", "relative"},
         {"file.txt", ""}, {"", ""}, {"./file.txt", "."}, {"/file.txt", "/"},
         // clang-format on
     };
-    for (const auto &c : cases)
-        EXPECT_EQ(fs->parentFolderName(QString::fromLatin1(c.path)), QString::fromLatin1(c.parent))
-            << c.path;
-}
+    for (const auto &[path, parent] : cases)
+        EXPECT_EQ(fs->parentFolderName(QString::fromLatin1(path)), QString::fromLatin1(parent))
+            << path;
 
-TEST(BuiltInServices, ComponentsKnowsNoComponent)
-{
     const auto create = [] { (void)platform::ComponentService::instance().create("Some.Client"); };
     EXPECT_EQ(test::errorOf(create), "1000: No component is registered as \"Some.Client\"");
 }
