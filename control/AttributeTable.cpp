@@ -3,11 +3,11 @@
 
 #include "control/AttributeTable.h"
 
-#include "control/RowDisplay.h"
-#include "platform/RecordSetReuse_p.h"
-#include "core/Error.h"
 #include "control/ctlAttributes_p.h"
+#include "control/RowDisplay.h"
+#include "core/Error.h"
 #include "platform/DataGrid.h"
+#include "platform/RecordSetReuse_p.h"
 
 #include <QScopeGuard>
 

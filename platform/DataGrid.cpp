@@ -987,8 +987,7 @@ void DataGrid::Private::updateFocusedRows()
     const QItemSelectionModel *selection = q->selectionModel();
     for (int row = first; row <= last; ++row)
         if (row == current || (selection && selection->rowIntersectsSelection(row)))
-            viewport->update(0, q->rowViewportPosition(row), viewport->width(),
-                             q->rowHeight(row));
+            viewport->update(0, q->rowViewportPosition(row), viewport->width(), q->rowHeight(row));
 }
 
 void DataGrid::changeEvent(QEvent *event)

@@ -8,11 +8,11 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdint>
 #include <cstddef>
+#include <cstdint>
 #include <deque>
-#include <new>
 #include <limits>
+#include <new>
 #include <stdexcept>
 #include <string>
 
@@ -35,11 +35,13 @@ public:
     // Where a field's values live: a Variant cell, a flag byte or a pooled text's number, by
     // index within the row.
     enum class Kind : std::uint8_t { Cell, Flag, Pooled };
-    struct Slot {
+    struct Slot
+    {
         Kind kind;
         std::size_t index;
     };
-    struct Block {
+    struct Block
+    {
         std::unique_ptr<Variant[]> cells;
         std::unique_ptr<std::uint8_t[]> flags;
         std::unique_ptr<std::uint32_t[]> pooled;
@@ -67,11 +69,13 @@ public:
     // numbers and text hashes, so that it costs a few bytes per row, the texts stay in the
     // rows, and growing never reads them again. An entry holds the first row with its text;
     // row -1 is free.
-    struct IndexEntry {
+    struct IndexEntry
+    {
         int row = -1;
         std::uint32_t hash = 0;
     };
-    struct TextIndex {
+    struct TextIndex
+    {
         int field = -1;
         bool stale = true;
         std::vector<IndexEntry> slots;
@@ -125,7 +129,8 @@ public:
     void rebuildIndex(int field)
     {
         std::size_t size = 64;
-        while (size * 3 < std::size_t(rowCount) * 4) size *= 2;
+        while (size * 3 < std::size_t(rowCount) * 4)
+            size *= 2;
         index.field = field;
         index.slots.assign(size, IndexEntry());
         index.used = 0;
@@ -213,7 +218,8 @@ public:
         return number;
     }
     // The texts last looked up, with their numbers; the pool's deque keeps them in place.
-    struct Recent {
+    struct Recent
+    {
         const QString *text = nullptr;
         std::uint32_t number = 0;
     };
@@ -235,7 +241,8 @@ public:
         return self->slotsOf(row).cells[slot.index];
     }
     // Where one row's values live.
-    struct RowSlots {
+    struct RowSlots
+    {
         Variant *cells;
         std::uint8_t *flags;
         std::uint32_t *pooled;
@@ -964,8 +971,8 @@ void RecordSet::checkConsistency() const
         for (std::size_t row = 0; row < count; ++row) {
             const QString *text = storage.textAt(int(row), storage.index.field);
             if (!text) continue;
-            const int found = const_cast<RecordSetStorage &>(storage).findInIndex(
-                storage.index.field, *text);
+            const int found =
+                const_cast<RecordSetStorage &>(storage).findInIndex(storage.index.field, *text);
             if (found < 0 || found > int(row) ||
                 *storage.textAt(found, storage.index.field) != *text)
                 broken("index finds row " + std::to_string(found) + " for the text of row " +
