@@ -3,11 +3,11 @@
 
 #include "control/AttributeTable.h"
 
-#include "control/RowDisplay.h"
-#include "platform/RecordSetReuse_p.h"
-#include "core/Error.h"
 #include "control/ctlAttributes_p.h"
+#include "control/RowDisplay.h"
+#include "core/Error.h"
 #include "platform/DataGrid.h"
+#include "platform/RecordSetReuse_p.h"
 
 #include <QScopeGuard>
 
@@ -136,16 +136,19 @@ void ExpressionRows::update(int row)
 
 void ctlAttributesPrivate::CreateAttributeTable()
 {
-    auto rs = createAttributeTable();
+    // The grid may still be bound to the old table; it is rebound by the load.
+    grdEdit->setDataSource(nullptr);
+    ReplaceTable(createAttributeTable());
+}
+
+void ctlAttributesPrivate::FollowEdits()
+{
     // A table kept for a write still on the stack may outlive the control.
-    rs->connectFieldChangeComplete(
+    m_rs->connectFieldChangeComplete(
         [this, life = std::weak_ptr<const int>(m_life)](
             int count, std::span<const RecordSet::ChangedField> fields, RecordSet &table) {
             if (!life.expired()) m_rs_FieldChangeComplete(count, fields, table);
         });
-    // The grid may still be bound to the old table; it is rebound by the load.
-    grdEdit->setDataSource(nullptr);
-    ReplaceTable(std::move(rs));
 }
 
 void ctlAttributesPrivate::ReplaceTable(std::unique_ptr<RecordSet> table)

@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QPointer>
 #include <QResizeEvent>
+#include <QScopeGuard>
 #include <QStyle>
 #include <QTimer>
 
@@ -274,6 +275,12 @@ void ctlAttributes::setDataSource(std::shared_ptr<AttributeCollection> Atts)
     d->m_Atts = Atts;
     const UpdatingGuard updating = d->updating();
     d->CreateAttributeTable();
+    // The load's own rows are no edits: the table is followed from when they stand, also when
+    // a failing read stopped the load, unless the host has put another table in its place.
+    const auto loaded = d->m_generation;
+    const auto followEdits = qScopeGuard([&] {
+        if (self && d->m_generation == loaded) d->FollowEdits();
+    });
     d->LoadAttributeRows(*Atts);
 }
 

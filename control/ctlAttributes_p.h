@@ -82,6 +82,8 @@ public:
 
     // The attribute table.
     void CreateAttributeTable();
+    // Hands the table's field changes to m_rs_FieldChangeComplete.
+    void FollowEdits();
     void LoadAttributeRows(const AttributeCollection &Atts);
     // Adds the attribute's row; false when host code run by its reads replaced or detached the
     // source, deleted the control or reloaded, so that the load must stop.

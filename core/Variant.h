@@ -35,11 +35,13 @@ public:
     // moving and destroying one is a test of the tag instead of an indirect call.
     Variant(const Variant &other) : m_type(other.m_type) { constructFrom(other); }
     Variant(Variant &&other) noexcept : m_type(other.m_type) { constructFrom(std::move(other)); }
-    Variant &operator=(const Variant &other)
+    // Copying a text only shares it: nothing here throws.
+    Variant &operator=(const Variant &other) noexcept
     {
         if (this != &other) {
-            Variant copy(other);
-            *this = std::move(copy);
+            destroy();
+            m_type = other.m_type;
+            constructFrom(other);
         }
         return *this;
     }
@@ -120,7 +122,7 @@ private:
         if (m_type == Type::String) m_string.~QString();
     }
     // Constructs this value's payload from `other`, whose type m_type already holds.
-    void constructFrom(const Variant &other)
+    void constructFrom(const Variant &other) noexcept
     {
         if (m_type == Type::String)
             new (&m_string) QString(other.m_string);

@@ -94,6 +94,7 @@ public:
     void addBookmarkRow(int row);
     void selectionChanged(const QItemSelection &selected, const QItemSelection &deselected);
     void sectionResized(int column, int oldSize, int newSize);
+    void updateFocusedRows();
 };
 
 // Paints the cells (word wrap per column, the button of the current cell) and makes the
@@ -541,8 +542,12 @@ DataGrid::DataGrid(QWidget *parent) : QTableView(parent), d(std::make_unique<Pri
                 [this](const QItemSelection &selected, const QItemSelection &deselected) {
                     d->selectionChanged(selected, deselected);
                 });
-    // A button switched on is drawn in the current cell, word wrap changes the text.
-    connect(d->model, &RecordSetModel::columnChanged, viewport(), qOverload<>(&QWidget::update));
+    // A button switched on is drawn in the current cell, word wrap changes the text: the
+    // column's strip is repainted, not the whole grid.
+    connect(d->model, &RecordSetModel::columnChanged, this, [this](int column) {
+        viewport()->update(columnViewportPosition(column), 0, columnWidth(column),
+                           viewport()->height());
+    });
     d->resizeConnection = connect(cols, &QHeaderView::sectionResized, this,
                                   [this](int column, int oldSize, int newSize) {
                                       d->sectionResized(column, oldSize, newSize);
@@ -946,6 +951,43 @@ void DataGrid::currentChanged(const QModelIndex &current, const QModelIndex &pre
         Q_EMIT rowColChanged(previous.isValid() ? RecordSet::bookmarkOfRow(previous.row()) : 0,
                              previous.isValid() ? previous.column() : -1);
     }
+}
+
+// Qt's item views repaint everything when the focus comes or goes. What the focus changes is
+// the current cell's focus frame and the selected rows' highlight, so only the visible rows
+// that show either are repainted: an edit hands the focus to the in-place editor and back, and
+// two repaints of the whole grid were most of what a typed edit cost.
+void DataGrid::focusInEvent(QFocusEvent *event)
+{
+    const QModelIndex current = currentIndex();
+    // Without a current cell, Qt's handler picks one.
+    if (!current.isValid()) {
+        QTableView::focusInEvent(event);
+        return;
+    }
+    QAbstractScrollArea::focusInEvent(event);
+    setAttribute(Qt::WA_InputMethodEnabled, current.flags().testFlag(Qt::ItemIsEditable));
+    d->updateFocusedRows();
+}
+
+void DataGrid::focusOutEvent(QFocusEvent *event)
+{
+    QAbstractScrollArea::focusOutEvent(event);
+    d->updateFocusedRows();
+}
+
+void DataGrid::Private::updateFocusedRows()
+{
+    QWidget *const viewport = q->viewport();
+    const int first = q->rowAt(0);
+    if (first < 0) return;
+    int last = q->rowAt(viewport->height() - 1);
+    if (last < 0) last = model->rowCount() - 1;
+    const int current = q->currentIndex().row();
+    const QItemSelectionModel *selection = q->selectionModel();
+    for (int row = first; row <= last; ++row)
+        if (row == current || (selection && selection->rowIntersectsSelection(row)))
+            viewport->update(0, q->rowViewportPosition(row), viewport->width(), q->rowHeight(row));
 }
 
 void DataGrid::changeEvent(QEvent *event)

@@ -171,6 +171,8 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
     void changeEvent(QEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
     // Only the record selectors and the column headers select; clicks and keys in the cells
     // move the current cell and drop the selection.
     QItemSelectionModel::SelectionFlags

@@ -8,11 +8,11 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdint>
 #include <cstddef>
+#include <cstdint>
 #include <deque>
-#include <new>
 #include <limits>
+#include <new>
 #include <stdexcept>
 #include <string>
 
@@ -35,11 +35,13 @@ public:
     // Where a field's values live: a Variant cell, a flag byte or a pooled text's number, by
     // index within the row.
     enum class Kind : std::uint8_t { Cell, Flag, Pooled };
-    struct Slot {
+    struct Slot
+    {
         Kind kind;
         std::size_t index;
     };
-    struct Block {
+    struct Block
+    {
         std::unique_ptr<Variant[]> cells;
         std::unique_ptr<std::uint8_t[]> flags;
         std::unique_ptr<std::uint32_t[]> pooled;
@@ -67,11 +69,13 @@ public:
     // numbers and text hashes, so that it costs a few bytes per row, the texts stay in the
     // rows, and growing never reads them again. An entry holds the first row with its text;
     // row -1 is free.
-    struct IndexEntry {
+    struct IndexEntry
+    {
         int row = -1;
         std::uint32_t hash = 0;
     };
-    struct TextIndex {
+    struct TextIndex
+    {
         int field = -1;
         bool stale = true;
         std::vector<IndexEntry> slots;
@@ -125,7 +129,8 @@ public:
     void rebuildIndex(int field)
     {
         std::size_t size = 64;
-        while (size * 3 < std::size_t(rowCount) * 4) size *= 2;
+        while (size * 3 < std::size_t(rowCount) * 4)
+            size *= 2;
         index.field = field;
         index.slots.assign(size, IndexEntry());
         index.used = 0;
@@ -187,31 +192,18 @@ public:
         }
     }
 
-    Variant *cellsOf(int row)
-    {
-        return blocks[std::size_t(row / rowsPerBlock)].cells.get() +
-               std::size_t(row % rowsPerBlock) * cellsPerRow;
-    }
-    std::uint8_t *flagsOf(int row)
-    {
-        return blocks[std::size_t(row / rowsPerBlock)].flags.get() +
-               std::size_t(row % rowsPerBlock) * flagsPerRow;
-    }
-    std::uint32_t *pooledOf(int row)
-    {
-        return blocks[std::size_t(row / rowsPerBlock)].pooled.get() +
-               std::size_t(row % rowsPerBlock) * pooledPerRow;
-    }
-
     // The number of a value (empty, null or a text) in the pool, added if new. Rows written
-    // one after another mostly repeat the texts just pooled: those are compared first, which
-    // for short texts costs less than hashing.
+    // one after another mostly repeat the texts just pooled, often as copies of the very same
+    // text: those are compared first, by address before by content, which costs less than
+    // hashing.
     std::uint32_t pooled(Variant &&value)
     {
         if (!value.isString()) return value.isNull() ? 1 : 0;
         const QString &text = value.stringValue();
-        for (const std::uint32_t number : recentlyPooled)
-            if (number > 1 && pool[number].stringValue() == text) return number;
+        for (const Recent &recent : recentlyPooled)
+            if (recent.text && recent.text->size() == text.size() &&
+                (recent.text->constData() == text.constData() || *recent.text == text))
+                return recent.number;
         const auto it = poolIndex.constFind(text);
         std::uint32_t number;
         if (it != poolIndex.constEnd()) {
@@ -221,12 +213,17 @@ public:
             poolIndex.insert(text, number);
             pool.push_back(std::move(value));
         }
-        recentlyPooled[nextRecent] = number;
+        recentlyPooled[nextRecent] = {&pool[number].stringValue(), number};
         nextRecent = (nextRecent + 1) % recentlyPooled.size();
         return number;
     }
-    // Pool numbers of the last texts looked up; 0 and 1 (empty, null) are no texts.
-    std::array<std::uint32_t, 8> recentlyPooled{};
+    // The texts last looked up, with their numbers; the pool's deque keeps them in place.
+    struct Recent
+    {
+        const QString *text = nullptr;
+        std::uint32_t number = 0;
+    };
+    std::array<Recent, 8> recentlyPooled{};
     std::size_t nextRecent = 0;
 
     const Variant &get(int row, int field) const
@@ -235,35 +232,51 @@ public:
         const Slot slot = slots[std::size_t(field)];
         switch (slot.kind) {
         case Kind::Flag:
-            return flagValue(self->flagsOf(row)[slot.index]);
+            return flagValue(self->slotsOf(row).flags[slot.index]);
         case Kind::Pooled:
-            return pool[self->pooledOf(row)[slot.index]];
+            return pool[self->slotsOf(row).pooled[slot.index]];
         case Kind::Cell:
             break;
         }
-        return self->cellsOf(row)[slot.index];
+        return self->slotsOf(row).cells[slot.index];
+    }
+    // Where one row's values live.
+    struct RowSlots
+    {
+        Variant *cells;
+        std::uint8_t *flags;
+        std::uint32_t *pooled;
+    };
+    RowSlots slotsOf(int row)
+    {
+        const Block &block = blocks[std::size_t(row / rowsPerBlock)];
+        const std::size_t at = std::size_t(row % rowsPerBlock);
+        return {block.cells.get() + at * cellsPerRow, block.flags.get() + at * flagsPerRow,
+                block.pooled.get() + at * pooledPerRow};
     }
     // Stores a value already coerced to the field's type.
-    void set(int row, int field, Variant &&value)
+    void set(const RowSlots &row, int field, Variant &&value)
     {
         const Slot slot = slots[std::size_t(field)];
         switch (slot.kind) {
         case Kind::Flag:
-            flagsOf(row)[slot.index] = flagOf(value);
+            row.flags[slot.index] = flagOf(value);
             return;
         case Kind::Pooled:
-            pooledOf(row)[slot.index] = pooled(std::move(value));
+            row.pooled[slot.index] = pooled(std::move(value));
             return;
         case Kind::Cell:
-            cellsOf(row)[slot.index] = std::move(value);
+            row.cells[slot.index] = std::move(value);
             return;
         }
     }
+    void set(int row, int field, Variant &&value) { set(slotsOf(row), field, std::move(value)); }
     void clearRow(int row)
     {
-        emptyCells(cellsOf(row), cellsPerRow);
-        std::fill_n(flagsOf(row), flagsPerRow, std::uint8_t(FlagEmpty));
-        std::fill_n(pooledOf(row), pooledPerRow, std::uint32_t(0));
+        const RowSlots at = slotsOf(row);
+        emptyCells(at.cells, cellsPerRow);
+        std::fill_n(at.flags, flagsPerRow, std::uint8_t(FlagEmpty));
+        std::fill_n(at.pooled, pooledPerRow, std::uint32_t(0));
     }
 
     // Empties cells. Releasing a text waits for its header, mostly shared with the host's
@@ -416,10 +429,31 @@ QString fieldText(const QString &name)
     return QStringLiteral("Field \"%1\"").arg(name);
 }
 
+// Whether the field stores `value` as it is: the common case, checked inline before the
+// full rule below.
+inline bool storedAsIs(const RecordSet::Field &field, const Variant &value)
+{
+    switch (value.type()) {
+    case Variant::Type::Empty:
+        return true;
+    case Variant::Type::Null:
+        return field.nullable;
+    case Variant::Type::Bool:
+        return field.type != RecordSet::FieldType::VarWChar;
+    case Variant::Type::String:
+        return field.type == RecordSet::FieldType::Variant ||
+               (field.type == RecordSet::FieldType::VarWChar &&
+                (field.definedSize <= 0 || value.stringValue().size() <= field.definedSize));
+    default:
+        return field.type == RecordSet::FieldType::Variant;
+    }
+}
+
 // Makes `value` what the field stores: texts for text fields, booleans for boolean fields,
 // anything for variant fields. Raises the field's refusal.
 void coerceInPlace(const RecordSet::Field &field, Variant &value)
 {
+    if (storedAsIs(field, value)) return;
     if (value.isNull()) {
         if (!field.nullable)
             raise(Error::OperationNotAllowed,
@@ -586,16 +620,17 @@ void RecordSet::addNew(std::span<Variant> values)
     RecordSetStorage &storage = *m_storage;
     const std::size_t width = storage.fields.size();
     if (values.size() != width) raise(Error::InvalidProcedureCall);
-    // The values go straight into the slots after the last row, which are empty; the row
-    // count moves only once every value is accepted, so a refusal appends nothing.
+    // Every value is accepted before the row is taken, so a refusal appends nothing; the
+    // values then go straight into the slots after the last row, which are empty.
+    for (std::size_t f = 0; f < width; ++f)
+        if (!storedAsIs(storage.fields[f], values[f])) coerceInPlace(storage.fields[f], values[f]);
     const bool newBlock = storage.rowCount % RecordSetStorage::rowsPerBlock == 0;
     const int row = storage.appendRow();
     std::size_t f = 0;
     try {
-        for (; f < width; ++f) {
-            coerceInPlace(storage.fields[f], values[f]);
-            storage.set(row, int(f), std::move(values[f]));
-        }
+        const RecordSetStorage::RowSlots at = storage.slotsOf(row);
+        for (; f < width; ++f)
+            storage.set(at, int(f), std::move(values[f]));
     } catch (...) {
         // The caller gets the values back, so that it can still write them another way.
         for (std::size_t taken = 0; taken < f; ++taken)
@@ -936,8 +971,8 @@ void RecordSet::checkConsistency() const
         for (std::size_t row = 0; row < count; ++row) {
             const QString *text = storage.textAt(int(row), storage.index.field);
             if (!text) continue;
-            const int found = const_cast<RecordSetStorage &>(storage).findInIndex(
-                storage.index.field, *text);
+            const int found =
+                const_cast<RecordSetStorage &>(storage).findInIndex(storage.index.field, *text);
             if (found < 0 || found > int(row) ||
                 *storage.textAt(found, storage.index.field) != *text)
                 broken("index finds row " + std::to_string(found) + " for the text of row " +

@@ -48,27 +48,33 @@ const RecordSetModel::Column &RecordSetModel::column(int column) const
 
 void RecordSetModel::setCaption(int column, const QString &caption)
 {
-    at(column).column.caption = caption;
-    Q_EMIT headerDataChanged(Qt::Horizontal, column, column);
-    Q_EMIT columnChanged(column);
+    if (changeColumn(column, &Column::caption, caption))
+        Q_EMIT headerDataChanged(Qt::Horizontal, column, column);
 }
 
 void RecordSetModel::setLocked(int column, bool locked)
 {
-    at(column).column.locked = locked;
-    Q_EMIT columnChanged(column);
+    changeColumn(column, &Column::locked, locked);
 }
 
 void RecordSetModel::setButton(int column, bool button)
 {
-    at(column).column.button = button;
-    Q_EMIT columnChanged(column);
+    changeColumn(column, &Column::button, button);
 }
 
 void RecordSetModel::setWordWrap(int column, bool wrap)
 {
-    at(column).column.wordWrap = wrap;
+    changeColumn(column, &Column::wordWrap, wrap);
+}
+
+template <typename T> bool RecordSetModel::changeColumn(int column, T Column::*property, T value)
+{
+    T &current = at(column).column.*property;
+    // Edits set a column's lock and button on every move; only a change repaints it.
+    if (current == value) return false;
+    current = std::move(value);
     Q_EMIT columnChanged(column);
+    return true;
 }
 
 int RecordSetModel::fieldOfColumn(int column) const

@@ -80,6 +80,8 @@ private:
     };
     int boundField(const QString &dataField) const;
     BoundColumn &at(int column) { return m_columns[std::size_t(column)]; }
+    // Sets one property of a column and announces it if it changed; true if it did.
+    template <typename T> bool changeColumn(int column, T Column::*property, T value);
 
     RecordSet *m_rs = nullptr;
     std::vector<BoundColumn> m_columns;
