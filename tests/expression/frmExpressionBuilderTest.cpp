@@ -25,26 +25,8 @@ using test::FakeAttribute;
 using Op = FakeAttribute::Op;
 using Values = std::vector<Variant>;
 
-// An attribute whose evaluation gives "=" and its value, with hooks run before evaluating and
-// after storing a value.
-struct HookedAttribute : FakeAttribute
-{
-    using FakeAttribute::FakeAttribute;
-    Variant evaluatedValue() const override
-    {
-        if (beforeEvaluating) beforeEvaluating();
-        return Variant(u'=' + FakeAttribute::evaluatedValue().toText());
-    }
-    void setValue(const Variant &v) override
-    {
-        FakeAttribute::setValue(v);
-        if (afterSetting) afterSetting();
-    }
-    std::function<void()> beforeEvaluating, afterSetting;
-};
-
 // The dialog with recording services, over Label (position 0), the expression Total
-// (position 1) and Len1 (position 2).
+// (position 1) and Len1 (position 2). Total evaluates to "=" and the expression last stored.
 struct BuilderTest : ::testing::Test
 {
     test::RecordingServices services;
@@ -52,17 +34,18 @@ struct BuilderTest : ::testing::Test
     frmExpressionBuilderPrivate *d = frmExpressionBuilderPrivate::get(&dialog);
     std::shared_ptr<test::FakeCollection> atts = std::make_shared<test::FakeCollection>();
     std::shared_ptr<FakeAttribute> len1 = atts->add(QStringLiteral("Len1"), adtReal, 2.5);
-    std::shared_ptr<HookedAttribute> total =
-        std::make_shared<HookedAttribute>(QStringLiteral("Total"), adtReal, "1+1");
-    std::shared_ptr<HookedAttribute> label =
-        std::make_shared<HookedAttribute>(QStringLiteral("Label"), adtText, "pump");
+    std::shared_ptr<FakeAttribute> total = atts->add(QStringLiteral("Total"), adtReal, "1+1");
+    std::shared_ptr<FakeAttribute> label = atts->add(QStringLiteral("Label"), adtText, "pump");
 
     BuilderTest()
     {
         total->m_expression = true;
+        total->onCall = [t = total.get()](Op op) {
+            if (op != Op::SetValue) return;
+            t->m_raw = t->writes.back();
+            t->m_value = Variant(u'=' + t->writes.back().toText());
+        };
         label->m_displayName = QStringLiteral("Label text");
-        atts->add(total);
-        atts->add(label);
         atts->positions = {2, 1, 0};
     }
     void open(const QString &index)
@@ -72,44 +55,26 @@ struct BuilderTest : ::testing::Test
         dialog.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     }
-    QStringList column(int c) const
+    // The list's cells, row by row.
+    QStringList cells() const
     {
+        QAbstractItemModel *model = d->datAttributes->model();
         QStringList out;
-        for (int r = 0; r < d->datAttributes->model()->rowCount(); ++r)
-            out << d->datAttributes->model()->index(r, c).data().toString();
+        for (int r = 0; r < model->rowCount(); ++r)
+            for (int c = 0; c < model->columnCount(); ++c)
+                out << model->index(r, c).data().toString();
         return out;
     }
-    // Types `text` into the expression box and puts the caret at `start`, selecting `length`.
-    static void compose(QLineEdit *box, const QString &text, int start, int length = 0)
-    {
-        box->clear();
-        QTest::keyClicks(box, text);
-        QTest::keyClick(box, Qt::Key_Home);
-        for (int i = 0; i < start + length; ++i)
-            QTest::keyClick(box, Qt::Key_Right, i < start ? Qt::NoModifier : Qt::ShiftModifier);
-    }
     // A double-click as the window system delivers it: press, release, double-click, release.
-    static void doubleClick(QWidget *viewport, QPoint at)
+    static void doubleClick(QAbstractItemView *view, const QModelIndex &index)
     {
-        QTest::mouseClick(viewport, Qt::LeftButton, {}, at);
-        QTest::mouseDClick(viewport, Qt::LeftButton, {}, at);
-        QTest::mouseRelease(viewport, Qt::LeftButton, {}, at);
+        view->scrollTo(index);
+        const QPoint at = view->visualRect(index).center();
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, at);
     }
-    void doubleClickCell(int row, int col)
-    {
-        platform::DataGrid *grid = d->datAttributes;
-        doubleClick(grid->viewport(), grid->visualRect(grid->model()->index(row, col)).center());
-    }
-    void doubleClickNode(QTreeWidgetItem *node)
-    {
-        d->tvwFunctions->scrollToItem(node);
-        doubleClick(d->tvwFunctions->viewport(), d->tvwFunctions->visualItemRect(node).center());
-    }
-    QTreeWidgetItem *function(const QString &name) const
-    {
-        return d->tvwFunctions->findItems(name, Qt::MatchExactly | Qt::MatchRecursive).value(0);
-    }
-    // Types into the value cell of grid row `row` and presses Enter.
+    // Types into the value cell of list row `row` and presses Enter.
     void typeValue(int row, const QString &text)
     {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -125,35 +90,27 @@ struct BuilderTest : ::testing::Test
     }
 };
 
-TEST_F(BuilderTest, TextsGoThroughTheLocalisationServiceWhenTheDialogLoads)
+TEST_F(BuilderTest, TextsAndTheCatalogueGoThroughTheLocalisationService)
 {
-    EXPECT_EQ(services.localisation.asked.filter(QStringLiteral("frmExpressionBuilder|")).size(),
-              11);
-    EXPECT_EQ(services.localisation.asked.size(), 11);
+    EXPECT_TRUE(services.localisation.asked.contains("frmExpressionBuilder|Build Expression"));
     EXPECT_EQ(d->tvwFunctions->topLevelItemCount(), 6);
     EXPECT_FALSE(d->txtResult->isEnabled());
-
-    // A translated catalogue is what the tree shows; one that does not parse leaves it empty.
-    const std::pair<const char *, int> cases[] = {
-        {"<Functions><Category Name='Datum'/></Functions>", 1}, {"<Functions>", 0}};
-    for (const auto &[catalogue, categories] : cases) {
-        test::RecordingLocalisation german;
-        german.translations = {{QStringLiteral("Build Expression"), QStringLiteral("Ausdruck")},
-                               {functionCatalogue(), QLatin1String(catalogue)}};
-        frmExpressionBuilder translated(nullptr, {.localisation = &german});
-        EXPECT_EQ(translated.windowTitle(), QStringLiteral("Ausdruck"));
-        EXPECT_EQ(frmExpressionBuilderPrivate::get(&translated)->tvwFunctions->topLevelItemCount(),
-                  categories);
-    }
+    test::RecordingLocalisation german;
+    german.translations = {
+        {QStringLiteral("Build Expression"), QStringLiteral("Ausdruck")},
+        {functionCatalogue(), "<Functions><Category Name='Datum'/></Functions>"}};
+    frmExpressionBuilder translated(nullptr, {.localisation = &german});
+    EXPECT_EQ(translated.windowTitle(), QStringLiteral("Ausdruck"));
+    QTreeWidget *tree = frmExpressionBuilderPrivate::get(&translated)->tvwFunctions;
+    EXPECT_EQ(tree->topLevelItemCount(), 1);
+    EXPECT_EQ(tree->topLevelItem(0)->text(0), QStringLiteral("Datum"));
 }
 
 TEST_F(BuilderTest, AttsListsTheAttributesThatAreNotExpressionsWithoutWritingBack)
 {
     for (int load = 0; load < 2; ++load) {
         open(QStringLiteral("Total"));
-        EXPECT_EQ(column(0), QStringList({"Label text", "Len1"})) << "position order";
-        EXPECT_EQ(column(1), QStringList({"pump", "2.5"}));
-        EXPECT_EQ(column(2), QStringList({"Label", "Len1"}));
+        EXPECT_EQ(cells(), QStringList({"Label text", "pump", "Label", "Len1", "2.5", "Len1"}));
     }
     for (const auto &a : atts->attributes)
         EXPECT_TRUE(a->writes.empty()) << qPrintable(a->m_name);
@@ -174,7 +131,6 @@ TEST_F(BuilderTest, IndexEnablesEditingForAnExpressionAttributeOnly)
         for (QWidget *control :
              std::initializer_list<QWidget *>{d->cmdOK, d->cmdTest, d->txtExpression})
             EXPECT_EQ(control->isEnabled(), editable) << qPrintable(control->objectName());
-        EXPECT_TRUE(d->cmdCancel->isEnabled());
         EXPECT_EQ(dialog.Expression(), QLatin1String(expression));
     }
     dialog.setAtts(atts);
@@ -184,24 +140,30 @@ TEST_F(BuilderTest, IndexEnablesEditingForAnExpressionAttributeOnly)
 TEST_F(BuilderTest, DoubleClicksInsertAtTheCaretIgnoringTheSelection)
 {
     open(QStringLiteral("Total"));
-    QTreeWidgetItem *maths = d->tvwFunctions->topLevelItem(3);
-    // Text, caret, selection length, the double-click, the text it gives.
-    const std::tuple<const char *, int, int, std::function<void()>, const char *> cases[] = {
-        {"a+b", 1, 0, [&] { doubleClickCell(1, 0); }, "a$Len1$+b"},
-        {"a+b", 0, 0, [&] { doubleClickCell(1, 2); }, "$Len1$a+b"},
-        {"a+b", 3, 0, [&] { doubleClickCell(0, 0); }, "a+b$Label$"},
-        {"a+b", 1, 0, [&] { doubleClickCell(1, 1); }, "a+b"}, // the value opens for editing
-        {"x", 1, 0, [&] { doubleClickNode(function(QStringLiteral("Left"))); }, "xLeft()"},
-        {"abcd", 1, 2, [&] { doubleClickNode(function(QStringLiteral("Abs"))); }, "aAbs()bcd"},
-        {"x", 1, 0, [&] { doubleClickNode(maths); }, "x"},
-        {"x", 1, 0, [&] { doubleClickNode(maths->child(0)->child(0)); }, "x"},
+    QAbstractItemView *grid = d->datAttributes, *tree = d->tvwFunctions;
+    const auto cell = [&](int row, int column) { return grid->model()->index(row, column); };
+    const auto node = [&](const char *text) {
+        const auto flags = Qt::MatchExactly | Qt::MatchRecursive;
+        return d->tvwFunctions->indexFromItem(d->tvwFunctions->findItems(text, flags).value(0));
     };
-    for (const auto &[text, start, length, click, result] : cases) {
+    // Text, caret, selection length, the view and item double-clicked, the text it gives.
+    const std::tuple<const char *, int, int, QAbstractItemView *, QModelIndex, const char *>
+        cases[] = {
+            {"a+b", 1, 0, grid, cell(1, 0), "a$Len1$+b"},
+            {"a+b", 0, 0, grid, cell(1, 2), "$Len1$a+b"},
+            {"a+b", 3, 0, grid, cell(0, 0), "a+b$Label$"},
+            {"a+b", 1, 0, grid, cell(1, 1), "a+b"}, // the value opens for editing
+            {"x", 1, 0, tree, node("Left"), "xLeft()"},
+            {"abcd", 1, 2, tree, node("Abs"), "aAbs()bcd"},
+            {"x", 1, 0, tree, node("Maths Functions"), "x"},
+            {"x", 1, 0, tree, tree->model()->index(0, 0, node("Abs")), "x"}, // its description
+        };
+    for (const auto &[text, start, length, view, index, result] : cases) {
         SCOPED_TRACE(result);
         d->datAttributes->setEditActive(false);
-        d->tvwFunctions->collapseAll();
-        compose(d->txtExpression, QLatin1String(text), start, length);
-        click();
+        d->txtExpression->setText(QLatin1String(text));
+        d->txtExpression->setSelection(start, length);
+        doubleClick(view, index);
         EXPECT_EQ(dialog.Expression(), QLatin1String(result));
     }
     EXPECT_TRUE(len1->writes.empty());
@@ -215,18 +177,17 @@ TEST_F(BuilderTest, AFailingTestLeavesTheResultAndTheExpressionAsTheyWere)
     const std::pair<const char *, std::function<void()>> cases[] = {
         {"storing the expression throws", [&] { total->throwOn = Op::SetValue; }},
         {"evaluating throws a non-exception",
-         [&] { total->throwOn = Op::None, total->beforeEvaluating = [] { throw 42; }; }},
+         [&] { total->throwOn = Op::EvaluatedValue, total->throwForeign = true; }},
         {"the attribute went", [&] { atts->attributes.erase(atts->attributes.begin() + 1); }},
     };
     for (const auto &[name, inject] : cases) {
         SCOPED_TRACE(name);
         inject();
-        compose(d->txtExpression, QStringLiteral("2+2"), 3);
+        d->txtExpression->setText(QStringLiteral("2+2"));
         QTest::mouseClick(d->cmdTest, Qt::LeftButton);
         EXPECT_EQ(d->txtResult->text(), QStringLiteral("=1+1"));
         EXPECT_EQ(dialog.Expression(), QStringLiteral("2+2"));
     }
-    EXPECT_TRUE(services.messageBox.messages.empty());
 }
 
 TEST_F(BuilderTest, TheSharedDialogTestsAcceptsAndCancelsAndIsHiddenNotDestroyed)
@@ -234,42 +195,33 @@ TEST_F(BuilderTest, TheSharedDialogTestsAcceptsAndCancelsAndIsHiddenNotDestroyed
     QPointer<frmExpressionBuilder> shared = &frmExpressionBuilder::instance(services);
     EXPECT_EQ(shared, &frmExpressionBuilder::instance());
     auto *sd = frmExpressionBuilderPrivate::get(shared);
-    auto use = [&](std::function<void()> user) {
+    // In one showing of Total: typed after the expression, the buttons clicked (none: Escape);
+    // the dialog's result, and after it "Cancelled()|Expression()|the result shown".
+    const std::tuple<const char *, std::vector<QPushButton *>, int, const char *> showings[] = {
+        // Test stores the expression at once; Cancel neither undoes that nor keeps the text.
+        {"*2", {sd->cmdTest, sd->cmdCancel}, QDialog::Rejected, "1||=1+1*2"},
+        {"*3", {sd->cmdTest, sd->cmdOK}, QDialog::Accepted, "0|1+1*2*3|=1+1*2*3"},
+        // A showing starts cancelled and without the last result; Escape keeps the text.
+        {"", {}, QDialog::Rejected, "1|1+1*2*3|"},
+    };
+    for (const auto &[typed, buttons, result, outcome] : showings) {
         shared->setAtts(atts);
         shared->setIndex(QStringLiteral("Total"));
-        services.modalDialog.onShow = [&](QDialog &) { user(); };
-        return services.modalDialog.exec(*shared);
-    };
-
-    // Test stores the expression at once; Cancel neither undoes that nor keeps the text.
-    EXPECT_EQ(use([&] {
-                  compose(sd->txtExpression, QStringLiteral("$Len1$*2"), 0);
-                  QTest::mouseClick(sd->cmdTest, Qt::LeftButton);
-                  EXPECT_EQ(sd->txtResult->text(), QStringLiteral("=$Len1$*2"));
-                  QTest::mouseClick(sd->cmdCancel, Qt::LeftButton);
-              }),
-              QDialog::Rejected);
-    EXPECT_EQ(total->writes, Values{Variant("$Len1$*2")});
-    EXPECT_TRUE(shared->Cancelled());
-    EXPECT_EQ(shared->Expression(), QString());
-    ASSERT_FALSE(shared.isNull());
-    EXPECT_FALSE(shared->isVisible());
-
-    // OK; then a showing closed with Escape starts cancelled, without the last result, and
-    // keeps the text.
-    EXPECT_EQ(use([&] {
-                  QTest::keyClicks(sd->txtExpression, QStringLiteral("*3"));
-                  QTest::mouseClick(sd->cmdTest, Qt::LeftButton);
-                  QTest::mouseClick(sd->cmdOK, Qt::LeftButton);
-              }),
-              QDialog::Accepted);
-    EXPECT_FALSE(shared->Cancelled());
-    EXPECT_EQ(shared->Expression(), QStringLiteral("$Len1$*2*3"));
-    services.modalDialog.onShow = [&](QDialog &) { QTest::keyClick(shared, Qt::Key_Escape); };
-    EXPECT_EQ(services.modalDialog.exec(*shared), QDialog::Rejected);
-    EXPECT_TRUE(shared->Cancelled());
-    EXPECT_EQ(sd->txtResult->text(), QString());
-    EXPECT_EQ(shared->Expression(), QStringLiteral("$Len1$*2*3"));
+        services.modalDialog.onShow = [&](QDialog &) {
+            QTest::keyClicks(sd->txtExpression, QLatin1String(typed));
+            for (QPushButton *button : buttons)
+                QTest::mouseClick(button, Qt::LeftButton);
+            if (buttons.empty()) QTest::keyClick(shared, Qt::Key_Escape);
+        };
+        EXPECT_EQ(services.modalDialog.exec(*shared), result);
+        ASSERT_FALSE(shared.isNull());
+        EXPECT_FALSE(shared->isVisible());
+        EXPECT_EQ(QStringLiteral("%1|%2|%3")
+                      .arg(int(shared->Cancelled()))
+                      .arg(shared->Expression(), sd->txtResult->text()),
+                  QLatin1String(outcome));
+    }
+    EXPECT_EQ(total->writes, (Values{Variant("1+1*2"), Variant("1+1*2*3")}));
 }
 
 TEST_F(BuilderTest, AValueEditedInTheListReachesItsAttributeAtOnce)
@@ -283,10 +235,12 @@ TEST_F(BuilderTest, AValueEditedInTheListReachesItsAttributeAtOnce)
     len1->throwOn = Op::SetValue;
     typeValue(1, QStringLiteral("8"));
     EXPECT_TRUE(label->writes.empty());
-    label->afterSetting = [&] { dialog.setAtts(dialog.Atts()); };
+    label->onCall = [&](Op op) {
+        if (op == Op::SetValue) dialog.setAtts(dialog.Atts());
+    };
     typeValue(0, QStringLiteral("valve"));
     EXPECT_EQ(label->writes, Values{Variant("valve")});
-    EXPECT_EQ(column(1), QStringList({"valve", "7"})) << "reloaded";
+    EXPECT_EQ(cells(), QStringList({"Label text", "valve", "Label", "Len1", "7", "Len1"}));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
-// cBrowseForFolder against the scripted folder dialog: options, events, the calls that act on
-// the open dialog, errors, and every identifier list released whatever the host does.
+// cBrowseForFolder against the scripted folder dialog (options, errors, the calls that act on
+// the open dialog, hostile handlers), then driving the built-in Qt folder picker end to end,
+// offscreen. After every test each identifier list obtained has been released.
 
 #include "folderbrowser/cBrowseForFolder.h"
 #include "core/Error.h"
@@ -7,9 +8,20 @@
 #include "tests/support/Printers.h"
 #include "tests/support/RecordingServices.h"
 
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
 
 #include <gtest/gtest.h>
 
@@ -20,90 +32,89 @@
 namespace {
 
 using namespace tabulon;
-using platform::Error;
 
 class BrowseForFolder : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(QDir(tree.path()).mkpath(QStringLiteral("plant/pumps")));
-        ASSERT_TRUE(QDir(tree.path()).mkpath(QStringLiteral("plant/valves")));
-        liveBefore = platform::ShellAllocator::instance().liveLists();
+        for (const char *folder : {"plant/pumps", "plant/valves", "store/sub"})
+            ASSERT_TRUE(QDir(tree.path()).mkpath(QLatin1String(folder)));
     }
-    // Every showing, cancelled, failed or not, releases every list it obtained.
     void TearDown() override
     {
         EXPECT_EQ(platform::ShellAllocator::instance().liveLists(), liveBefore);
     }
-
-    QString at(const char *relative) const { return tree.path() + u'/' + QLatin1String(relative); }
-
-    // Records the events of `browser` in `events`: "init", "sel PATH", "invalid TEXT".
-    void record(cBrowseForFolder &browser)
+    QString at(const char *relative) const
     {
-        QObject::connect(&browser, &cBrowseForFolder::Initialized, [this] { events << "init"; });
-        QObject::connect(&browser, &cBrowseForFolder::SelectionChanged,
-                         [this](const QString &path, bool &) { events << "sel " + path; });
-        QObject::connect(&browser, &cBrowseForFolder::ValidationFailed,
-                         [this](const QString &text, bool &) { events << "invalid " + text; });
+        return QDir::cleanPath(tree.path() + u'/' + QLatin1String(relative));
     }
 
+    // Records the events of `browser` in `events` ("init", "sel PATH", "invalid TEXT"),
+    // refusing OK for the valves and keeping the dialog open as `keepOpen` says; then runs
+    // `then` with the event's name.
+    void record(cBrowseForFolder &browser)
+    {
+        QObject::connect(&browser, &cBrowseForFolder::Initialized, [this] { log("init", {}); });
+        QObject::connect(&browser, &cBrowseForFolder::SelectionChanged,
+                         [this](const QString &path, bool &allowOk) {
+                             allowOk = !path.endsWith(u"valves");
+                             log("sel", path);
+                         });
+        QObject::connect(&browser, &cBrowseForFolder::ValidationFailed,
+                         [this](const QString &text, bool &keep) {
+                             keep = keepOpen;
+                             log("invalid", text);
+                         });
+    }
+    void log(const QString &event, const QString &what)
+    {
+        events << (event + u' ' + what).trimmed();
+        if (then) then(event);
+    }
+
+    const int liveBefore = platform::ShellAllocator::instance().liveLists();
     QTemporaryDir tree;
     test::RecordingServices services;
+    QStringList &messages = services.folderDialog.messages;
     QStringList events;
-    int liveBefore = 0;
+    bool keepOpen = false;
+    std::function<void(const QString &)> then;
 };
 
-void expectError(const std::function<void()> &call, int number, const QString &description)
+// The error `call` raises as "NUMBER SOURCE: DESCRIPTION"; "none" without one.
+QString errorOf(const std::function<void()> &call)
 {
     try {
         call();
-        ADD_FAILURE() << "no error";
-    } catch (const Error &e) {
-        EXPECT_EQ(e.number(), number);
-        EXPECT_EQ(e.source(), QStringLiteral("Tabulon.cBrowseForFolder"));
-        EXPECT_EQ(e.description(), description);
+    } catch (const platform::Error &e) {
+        return QString::number(e.number()) + u' ' + e.source() + QStringLiteral(": ") +
+               e.description();
     }
+    return QStringLiteral("none");
 }
 
-TEST_F(BrowseForFolder, OptionsBecomeTheRequestsFlags)
+// Each option is a bit of the request; the title is the localised string 30072, else the
+// built-in one, also when the lookup fails.
+TEST_F(BrowseForFolder, OptionsTitleAndOwnerMakeTheRequest)
 {
-    const struct
-    {
-        const char *name;
-        bool edit, status, fsOnly, validate, newUI;
-        quint32 flags;
-    } cases[] = {
-        {"all off", false, false, false, false, false, 0x0},
-        {"all on", true, true, true, true, true, 0x7D},
-        {"file-system only", false, false, true, false, false, 0x9},
-    };
-    for (const auto &c : cases) {
-        cBrowseForFolder browser(nullptr, services);
-        browser.setEditBox(c.edit);
-        browser.setStatusText(c.status);
-        browser.setFileSystemOnly(c.fsOnly);
-        browser.setValidateEditBox(c.validate);
-        browser.setUseNewUI(c.newUI);
-        browser.BrowseForFolder();
-        EXPECT_EQ(services.folderDialog.requests.back().flags, c.flags) << c.name;
-    }
-}
-
-TEST_F(BrowseForFolder, TitleFromTheLocalisedStringElseTheBuiltInOne)
-{
-    EXPECT_EQ(cBrowseForFolder(nullptr, services).Title(), QStringLiteral("Choose Folder"));
+    cBrowseForFolder plain(nullptr, services);
+    for (const char *option :
+         {"EditBox", "StatusText", "FileSystemOnly", "ValidateEditBox", "UseNewUI"})
+        EXPECT_TRUE(plain.setProperty(option, true));
+    plain.BrowseForFolder();
+    EXPECT_EQ(services.folderDialog.requests.back().flags, 0x7Du);
+    EXPECT_EQ(services.folderDialog.requests.back().title, QStringLiteral("Choose Folder"));
     EXPECT_EQ(services.localisation.asked, QStringList{"#30072"});
+
     services.localisation.strings[30072] = QStringLiteral("Ordner wählen");
-    cBrowseForFolder browser(nullptr, services);
-    EXPECT_EQ(browser.Title(), QStringLiteral("Ordner wählen"));
     QWidget owner;
+    cBrowseForFolder browser(nullptr, services);
     browser.setHwndOwner(&owner);
     browser.BrowseForFolder();
     EXPECT_EQ(services.folderDialog.requests.back().title, QStringLiteral("Ordner wählen"));
     EXPECT_EQ(services.folderDialog.requests.back().owner, &owner);
-
+    EXPECT_EQ(services.folderDialog.requests.back().flags, 0x0u);
     struct Failing : test::RecordingLocalisation
     {
         std::optional<QString> string(int) override { throw std::runtime_error("no resources"); }
@@ -112,117 +123,34 @@ TEST_F(BrowseForFolder, TitleFromTheLocalisedStringElseTheBuiltInOne)
               QStringLiteral("Choose Folder"));
 }
 
-TEST_F(BrowseForFolder, ChosenItemGivesItsPathAndDisplayName)
+TEST_F(BrowseForFolder, SetFolderAndSetStatusActOnTheOpenDialog)
 {
+    const QString pumps = at("plant/pumps");
     const struct
     {
-        const char *name;
-        QStringList script;
-        QString path;
-        QString displayName;
-    } cases[] = {
-        {"folder", {"select " + at("plant/pumps"), "ok"}, at("plant/pumps"), "pumps"},
-        {"item without a path", {"select :Computer", "ok"}, "", "Computer"},
-        {"cancel", {"select " + at("plant/pumps"), "cancel"}, "", ""},
-        {"window closed", {"select " + at("plant/pumps")}, "", ""},
-    };
-    for (const auto &c : cases) {
-        cBrowseForFolder browser(nullptr, services);
-        EXPECT_TRUE(browser.DisplayName().isEmpty());
-        services.folderDialog.script = c.script;
-        EXPECT_EQ(browser.BrowseForFolder(), c.path) << c.name;
-        EXPECT_EQ(browser.DisplayName().toString(), c.displayName) << c.name;
-    }
-}
-
-// The initial folder is selected before Initialized; every selection's path goes to the
-// status line, and OK follows the handler's answer for that selection only.
-TEST_F(BrowseForFolder, SelectionChangedRefusesOkForOneSelection)
-{
-    cBrowseForFolder browser(nullptr, services);
-    record(browser);
-    browser.setInitialDir(at("plant"));
-    QObject::connect(&browser, &cBrowseForFolder::SelectionChanged,
-                     [](const QString &path, bool &allowOk) {
-                         if (path.endsWith(u"valves")) allowOk = false;
-                     });
-    services.folderDialog.script = {"select " + at("plant/valves"), "ok",
-                                    "select " + at("plant/pumps"), "ok"};
-    EXPECT_EQ(browser.BrowseForFolder(), at("plant/pumps"));
-    EXPECT_EQ(events, (QStringList{"sel " + at("plant"), "init", "sel " + at("plant/valves"),
-                                   "sel " + at("plant/pumps")}));
-    EXPECT_EQ(services.folderDialog.messages,
-              (QStringList{"select " + at("plant"), "status " + at("plant"), "ok 1",
-                           "status " + at("plant/valves"), "ok 0", "ok refused",
-                           "status " + at("plant/pumps"), "ok 1"}));
-}
-
-TEST_F(BrowseForFolder, FailedValidationReportsTheTextAndClosesUnlessKeptOpen)
-{
-    for (const bool keepOpen : {false, true}) {
-        services.folderDialog.messages.clear();
-        events.clear();
-        cBrowseForFolder browser(nullptr, services);
-        record(browser);
-        browser.setEditBox(true);
-        browser.setValidateEditBox(true);
-        QObject::connect(&browser, &cBrowseForFolder::ValidationFailed,
-                         [keepOpen](const QString &, bool &bKeepOpen) { bKeepOpen = keepOpen; });
-        // Kept open, OK stays disabled until the user picks another folder.
-        services.folderDialog.script = {"select " + at("plant"), "type no such", "ok",
-                                        "select " + at("plant/pumps"), "ok"};
-        EXPECT_EQ(browser.BrowseForFolder(), keepOpen ? at("plant/pumps") : QString());
-        EXPECT_EQ(events.value(2), QStringLiteral("invalid Path invalid: no such"));
-        EXPECT_EQ(services.folderDialog.messages.mid(2, 2),
-                  (QStringList{"ok 0", "status Path invalid: no such"}));
-    }
-}
-
-TEST_F(BrowseForFolder, SetFolderAndSetStatusActOnTheOpenDialogOnly)
-{
-    const QString notDisplayed = QStringLiteral("Operation invalid unless dialog is displayed.");
-    cBrowseForFolder browser(nullptr, services);
-    expectError([&] { browser.SetFolder(at("plant")); }, 26002, notDisplayed);
-    expectError([&] { browser.SetStatus(QStringLiteral("x")); }, 26002, notDisplayed);
-
-    const struct
-    {
-        const char *name;
         bool newUI;
         QString folder;
         QStringList messages;
     } cases[] = {
-        {"status line",
-         false,
-         at("plant/pumps"),
-         {"status Looking", "select " + at("plant/pumps"), "status " + at("plant/pumps"), "ok 1",
-          "focus"}},
-        {"new style: the caption",
-         true,
-         at("plant/pumps"),
-         {"caption Looking", "select " + at("plant/pumps"), "status " + at("plant/pumps"), "ok 1",
-          "focus"}},
-        {"no such folder: an empty selection",
-         false,
-         at("none"),
-         {"status Looking", "select", "focus"}},
+        {false, pumps, {"status Looking", "select " + pumps, "status " + pumps, "ok 1", "focus"}},
+        {true, pumps, {"caption Looking", "select " + pumps, "status " + pumps, "ok 1", "focus"}},
+        {false, at("none"), {"status Looking", "select", "focus"}}, // no such folder: none
     };
     for (const auto &c : cases) {
-        services.folderDialog.messages.clear();
-        cBrowseForFolder b(nullptr, services);
-        b.setUseNewUI(c.newUI);
-        QObject::connect(&b, &cBrowseForFolder::Initialized, [&] {
-            b.SetStatus(QStringLiteral("Looking"));
-            b.SetFolder(c.folder);
+        messages.clear();
+        cBrowseForFolder browser(nullptr, services);
+        browser.setUseNewUI(c.newUI);
+        QObject::connect(&browser, &cBrowseForFolder::Initialized, [&] {
+            browser.SetStatus(QStringLiteral("Looking"));
+            browser.SetFolder(c.folder);
         });
         services.folderDialog.script = {"ok"};
-        b.BrowseForFolder();
-        EXPECT_EQ(services.folderDialog.messages, c.messages) << c.name;
-        expectError([&] { b.SetStatus(QStringLiteral("x")); }, 26002, notDisplayed);
+        browser.BrowseForFolder();
+        EXPECT_EQ(messages, c.messages) << qPrintable(c.folder);
     }
 }
 
-TEST_F(BrowseForFolder, RootAndInitialFolderReadBackInFullAfterAShowing)
+TEST_F(BrowseForFolder, RootAndInitialFolderResolveToTheirFullForm)
 {
     const QString saved = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(at("plant")));
@@ -234,89 +162,220 @@ TEST_F(BrowseForFolder, RootAndInitialFolderReadBackInFullAfterAShowing)
     EXPECT_EQ(browser.RootDir(), at("plant"));
     EXPECT_EQ(browser.InitialDir(), at("plant/valves"));
     EXPECT_EQ(services.folderDialog.requests.back().root, at("plant"));
-    EXPECT_EQ(services.folderDialog.messages.first(), "select " + at("plant/valves"));
+    EXPECT_EQ(messages.value(0), "select " + at("plant/valves"));
 
-    // A folder that resolves but does not exist is not applied.
-    services.folderDialog.messages.clear();
+    // A folder that resolves but does not exist is not applied; one that does not resolve
+    // raises the system error before the dialog shows.
+    messages.clear();
     browser.setRootDir(at("none"));
     browser.setInitialDir(at("none/deeper"));
     browser.BrowseForFolder();
     EXPECT_EQ(services.folderDialog.requests.back().root, QString());
-    EXPECT_EQ(services.folderDialog.messages, QStringList());
-}
-
-TEST_F(BrowseForFolder, PathsThatDoNotResolveRaiseTheSystemError)
-{
+    EXPECT_EQ(messages, QStringList());
     const QString tooLong = QStringLiteral("/") + QString(300, u'x');
-    const int number = int(0x80047148u + ENAMETOOLONG);
-    const QString text = QStringLiteral("File name too long");
-    for (const bool root : {true, false}) {
-        cBrowseForFolder browser(nullptr, services);
-        browser.setRootDir(root ? tooLong : at("plant"));
-        browser.setInitialDir(root ? at("plant") : tooLong);
-        expectError([&] { browser.BrowseForFolder(); }, number, text);
-    }
-    EXPECT_TRUE(services.folderDialog.requests.empty());
-
-    // From a handler: the dialog is left as it was, and the error reaches BrowseForFolder's
-    // caller once the dialog has closed.
-    cBrowseForFolder browser(nullptr, services);
-    QObject::connect(&browser, &cBrowseForFolder::Initialized, [&] { browser.SetFolder(tooLong); });
-    services.folderDialog.script = {"select " + at("plant"), "ok"};
-    expectError([&] { browser.BrowseForFolder(); }, number, text);
-    EXPECT_EQ(services.folderDialog.messages, QStringList{"close"});
+    const QString error = QString::number(int(0x80047148u + ENAMETOOLONG)) +
+                          QStringLiteral(" Tabulon.cBrowseForFolder: File name too long");
+    browser.setRootDir(tooLong);
+    EXPECT_EQ(errorOf([&] { browser.BrowseForFolder(); }), error);
+    browser.setRootDir(QString());
+    browser.setInitialDir(tooLong);
+    EXPECT_EQ(errorOf([&] { browser.BrowseForFolder(); }), error);
+    EXPECT_EQ(services.folderDialog.requests.size(), 2u);
 }
 
 // The host is not trusted: its handlers may throw or delete the component, at any event.
 TEST_F(BrowseForFolder, HostileHandlersEndTheShowingCleanly)
 {
-    enum Act { Throw, Delete };
+    const QString notDisplayed = QStringLiteral(
+        "26002 Tabulon.cBrowseForFolder: Operation invalid unless dialog is displayed.");
+    for (const QString event : {"init", "sel", "invalid"}) {
+        for (const bool deletes : {false, true}) {
+            SCOPED_TRACE(qPrintable((deletes ? "deletes in " : "throws in ") + event));
+            messages.clear();
+            auto *browser = new cBrowseForFolder(nullptr, services);
+            QPointer<cBrowseForFolder> alive(browser);
+            browser->setEditBox(true);
+            browser->setValidateEditBox(true);
+            browser->setInitialDir(at("plant"));
+            record(*browser);
+            then = [&](const QString &happened) {
+                if (happened != event) return;
+                if (!deletes) throw std::runtime_error("handler");
+                delete browser;
+            };
+            services.folderDialog.script = {"select " + at("plant/pumps"), "type x"};
+            if (deletes) {
+                // The showing goes on without the component, as a dialog without one.
+                EXPECT_EQ(browser->BrowseForFolder(), QString());
+                EXPECT_TRUE(alive.isNull());
+                EXPECT_TRUE(messages.contains("status Path invalid: x"));
+            } else {
+                EXPECT_THROW(browser->BrowseForFolder(), std::runtime_error);
+                EXPECT_TRUE(messages.contains("close"));
+                EXPECT_EQ(errorOf([&] { browser->SetStatus(QString()); }), notDisplayed);
+                delete browser;
+            }
+        }
+    }
+}
+
+// The built-in Qt folder picker, driven from inside its event loop; a timer closes any dialog
+// left open so that no test can hang.
+class FolderPicker : public BrowseForFolder
+{
+protected:
+    // Runs `drive` on the open dialog once it is up, from inside BrowseForFolder.
+    static QString browse(cBrowseForFolder &browser, std::function<void(QDialog &)> drive)
+    {
+        QTimer::singleShot(20000, &browser, [] {
+            if (QWidget *open = QApplication::activeModalWidget()) open->close();
+        });
+        QObject::connect(&browser, &cBrowseForFolder::Initialized, &browser, [drive] {
+            QTimer::singleShot(0, [drive] {
+                auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+                ASSERT_NE(dialog, nullptr);
+                drive(*dialog);
+            });
+        });
+        return browser.BrowseForFolder();
+    }
+};
+
+using Button = QDialogButtonBox::StandardButton;
+QPushButton *button(QDialog &dialog, Button which)
+{
+    return dialog.findChild<QDialogButtonBox *>()->button(which);
+}
+
+// The child of `parent` shown as `name`, once the model has read the folder.
+QModelIndex childNamed(QTreeView &view, const QModelIndex &parent, const QString &name)
+{
+    for (int wait = 0; wait < 250; ++wait) {
+        for (int row = 0; row < view.model()->rowCount(parent); ++row) {
+            const QModelIndex child = view.model()->index(row, 0, parent);
+            if (child.data().toString() == name) return child;
+        }
+        QTest::qWait(20);
+    }
+    return {};
+}
+
+// The initial folder is selected before Initialized; every selection's path goes to the status
+// line and OK follows the handler's answer for it. Typed text that names no folder disables OK
+// and is reported; kept open, new text enables OK again.
+TEST_F(FolderPicker, SelectsTypesValidatesAndChoosesAFolder)
+{
+    cBrowseForFolder browser;
+    browser.setRootDir(tree.path());
+    browser.setInitialDir(at("plant/valves"));
+    browser.setTitle(QStringLiteral("Where do the drawings go?"));
+    for (const char *option : {"EditBox", "StatusText", "ValidateEditBox"})
+        browser.setProperty(option, true);
+    keepOpen = true;
+    record(browser);
+
+    const QString chosen = browse(browser, [&](QDialog &dialog) {
+        auto *folders = dialog.findChild<QTreeView *>(QStringLiteral("folders"));
+        auto *edit = dialog.findChild<QLineEdit *>(QStringLiteral("folder"));
+        auto *status = dialog.findChild<QLabel *>(QStringLiteral("status"));
+        QPushButton *ok = button(dialog, Button::Ok);
+        ASSERT_TRUE(folders && edit && status);
+        // The tree's model keeps the rules of item models while folders load and sort.
+        QAbstractItemModelTester tester(folders->model(),
+                                        QAbstractItemModelTester::FailureReportingMode::Fatal);
+        EXPECT_EQ(dialog.findChild<QLabel *>(QStringLiteral("title"))->text(), browser.Title());
+        // The root alone on top, also once the folder around it has been read.
+        const auto onTop = [&] { return folders->model()->rowCount(folders->rootIndex()); };
+        ASSERT_FALSE(QTest::qWaitFor([&] { return onTop() != 1; }, 300)) << onTop();
+        EXPECT_EQ(folders->currentIndex().data().toString(), QStringLiteral("valves"));
+        EXPECT_EQ(edit->text(), QStringLiteral("valves"));
+        EXPECT_EQ(status->toolTip(), at("plant/valves"));
+        EXPECT_FALSE(ok->isEnabled());
+
+        const QModelIndex root = folders->model()->index(0, 0, folders->rootIndex());
+        const QModelIndex store = childNamed(*folders, root, QStringLiteral("store"));
+        ASSERT_TRUE(store.isValid());
+        QTest::mouseClick(folders->viewport(), Qt::LeftButton, {},
+                          folders->visualRect(store).center());
+        EXPECT_EQ(status->toolTip(), at("store"));
+        EXPECT_EQ(edit->text(), QStringLiteral("store"));
+
+        edit->selectAll();
+        QTest::keyClicks(edit, QStringLiteral("nosuch"));
+        QTest::keyClick(edit, Qt::Key_Return);
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_EQ(status->toolTip(), QStringLiteral("Path invalid: nosuch"));
+        EXPECT_FALSE(ok->isEnabled());
+
+        // A name is taken below the selected folder.
+        edit->selectAll();
+        QTest::keyClicks(edit, QStringLiteral("sub"));
+        EXPECT_TRUE(ok->isEnabled());
+        QTest::mouseClick(ok, Qt::LeftButton);
+    });
+
+    EXPECT_EQ(chosen, at("store/sub"));
+    EXPECT_EQ(browser.DisplayName().toString(), QStringLiteral("sub"));
+    EXPECT_EQ(events, (QStringList{"sel " + at("plant/valves"), "init", "sel " + at("store"),
+                                   "invalid Path invalid: nosuch"}));
+}
+
+TEST_F(FolderPicker, ClosingTheDialog)
+{
+    const auto click = [](Button which) {
+        return [which](QDialog &d) { QTest::mouseClick(button(d, which), Qt::LeftButton); };
+    };
+    const auto escape = [](QDialog &d) { QTest::keyClick(&d, Qt::Key_Escape); };
+    // Not kept open, a failed validation closes the dialog as Cancel does.
+    const auto typeNoSuch = [](QDialog &d) {
+        QTest::keyClicks(d.findChild<QLineEdit *>(), QStringLiteral("nosuch\r"));
+        EXPECT_FALSE(d.isVisible());
+    };
+    const QString home = QDir::cleanPath(QDir::homePath());
     const struct
     {
         const char *name;
-        const char *event;
-        Act act;
+        bool newUI, fileSystemOnly, computer; // computer: Home selects the computer, on top
+        std::function<void(QDialog &)> close;
+        QString chosen, displayName;
     } cases[] = {
-        {"throws in Initialized", "init", Throw},
-        {"throws in SelectionChanged", "sel", Throw},
-        {"throws in ValidationFailed", "invalid", Throw},
-        {"deletes in Initialized", "init", Delete},
-        {"deletes in SelectionChanged", "sel", Delete},
-        {"deletes in ValidationFailed", "invalid", Delete},
+        {"Cancel", false, false, false, click(Button::Cancel), {}, {}},
+        {"Escape", true, false, false, escape, {}, {}},
+        {"window closed", false, false, false, [](QDialog &d) { d.close(); }, {}, {}},
+        {"typed name of no folder", false, false, false, typeNoSuch, {}, {}},
+        // The edit box shows the selection's name, which is no reason to refuse it.
+        {"OK, name untouched", false, false, false, click(Button::Ok), home,
+         QFileInfo(home).fileName()},
+        {"the computer", false, false, true, click(Button::Ok), {}, "Computer"},
+        {"the computer, file-system only: OK disabled", false, true, true, escape, {}, {}},
     };
     for (const auto &c : cases) {
-        services.folderDialog.messages.clear();
-        auto *browser = new cBrowseForFolder(nullptr, services);
-        QPointer<cBrowseForFolder> alive(browser);
-        browser->setEditBox(true);
-        browser->setValidateEditBox(true);
-        browser->setInitialDir(at("plant"));
-        const auto act = [&](const char *event) {
-            if (qstrcmp(event, c.event) != 0) return;
-            if (c.act == Throw) throw std::runtime_error(c.name);
-            delete browser;
-        };
-        QObject::connect(browser, &cBrowseForFolder::Initialized, [&] { act("init"); });
-        QObject::connect(browser, &cBrowseForFolder::SelectionChanged,
-                         [&](const QString &path, bool &) {
-                             if (path.endsWith(u"pumps")) act("sel");
-                         });
-        QObject::connect(browser, &cBrowseForFolder::ValidationFailed,
-                         [&](const QString &, bool &) { act("invalid"); });
-        services.folderDialog.script = {"select " + at("plant/pumps"), "type x"};
-        if (c.act == Throw) {
-            EXPECT_THROW(browser->BrowseForFolder(), std::runtime_error) << c.name;
-            EXPECT_TRUE(services.folderDialog.messages.contains("close")) << c.name;
-            // Closed again: the calls of an open dialog are refused.
-            EXPECT_THROW(browser->SetStatus(QString()), Error) << c.name;
-            delete browser;
-        } else {
-            // The showing goes on without the component, as a dialog without one.
-            EXPECT_EQ(browser->BrowseForFolder(), QString()) << c.name;
-            EXPECT_TRUE(alive.isNull()) << c.name;
-            EXPECT_TRUE(services.folderDialog.messages.contains("status Path invalid: x"))
-                << c.name;
-        }
+        SCOPED_TRACE(c.name);
+        cBrowseForFolder browser;
+        browser.setUseNewUI(c.newUI);
+        browser.setFileSystemOnly(c.fileSystemOnly);
+        browser.setEditBox(true);
+        browser.setValidateEditBox(true);
+        const QString chosen = browse(browser, [&](QDialog &dialog) {
+            // Without a root the computer shows, opened at the home folder.
+            auto *folders = dialog.findChild<QTreeView *>(QStringLiteral("folders"));
+            const QModelIndex computer = folders->model()->index(0, 0);
+            EXPECT_EQ(computer.data().toString(), QStringLiteral("Computer"));
+            const QModelIndex top = folders->model()->index(0, 0, computer);
+            EXPECT_EQ(top.data().toString(), QStringLiteral("/"));
+            // The selection stays on its folder while the model reads and sorts the others.
+            EXPECT_TRUE(childNamed(*folders, top, QStringLiteral("tmp")).isValid());
+            QTest::qWait(100);
+            const QModelIndex current = folders->currentIndex();
+            EXPECT_EQ(current, folders->model()->index(current.row(), 0, current.parent()));
+            EXPECT_EQ(current.data().toString(), QDir(QDir::homePath()).dirName());
+            EXPECT_EQ(dialog.minimumSize() != dialog.maximumSize(), c.newUI);
+            if (c.computer) QTest::keyClick(folders, Qt::Key_Home);
+            EXPECT_EQ(button(dialog, Button::Ok)->isEnabled(), !(c.computer && c.fileSystemOnly));
+            c.close(dialog);
+        });
+        EXPECT_EQ(chosen, c.chosen);
+        EXPECT_EQ(browser.DisplayName().toString(), c.displayName);
     }
 }
 
