@@ -136,7 +136,7 @@ TEST_F(ControlFixture, ListEditorChoosesByKeysAndByClick)
     QTest::keyClick(list, Qt::Key_Return);
     EXPECT_TRUE(!d->lstEdit->isVisible() && grid->hasFocus());
     EXPECT_EQ(colour->m_value, Variant("g"));
-    EXPECT_EQ(column(fieldName(fValue)), QStringList{"Green"});
+    EXPECT_EQ(column(fValue), QStringList{"Green"});
 
     open();
     EXPECT_EQ(d->lstEdit->currentIndex(), 1);

@@ -168,7 +168,7 @@ TEST_F(WriteBack, TypedValues)
             EXPECT_EQ(said(),
                       c.message.isEmpty() ? QStringList() : QStringList{kTitle + u'|' + c.message});
             EXPECT_EQ(changed(), c.reported ? QStringList{a.m_name} : QStringList());
-            EXPECT_EQ(column(fieldName(fValue)), QStringList{c.shown});
+            EXPECT_EQ(column(fValue), QStringList{c.shown});
             EXPECT_FALSE(d->m_bUpdating);
             // Validation gets a finite candidate, as the row's data type takes it.
             const Variant::Type candidate[] = {Variant::Type::Double, Variant::Type::Int,
@@ -208,7 +208,7 @@ TEST_F(WriteBack, TypingIntoTheGridWritesBackAndRefreshesTheExpressionRows)
     EXPECT_EQ(a->unitWrites, (std::vector<std::pair<UnitCode, double>>{{3, 3.0}}));
     EXPECT_EQ(changed(), QStringList{"Len"});
     EXPECT_EQ(grid->currentRow(), 2) << "Enter moved on to the next row";
-    EXPECT_EQ(column(fieldName(fValue)), QStringList({"42", "3 mm", "1", "b"}));
+    EXPECT_EQ(column(fValue), QStringList({"42", "3 mm", "1", "b"}));
     EXPECT_TRUE(warnings.isEmpty()) << warnings.join(u'\n').toStdString();
 }
 
@@ -281,7 +281,7 @@ TEST_F(WriteBack, TheHostMayReplaceTheSourceWhileAnEditRuns)
 
             EXPECT_FALSE(d->m_bUpdating);
             EXPECT_EQ(changes.size(), onMessage ? 0 : 1);
-            EXPECT_EQ(d->m_rs ? column(fieldName(fName)) : QStringList(),
+            EXPECT_EQ(d->m_rs ? column(fName) : QStringList(),
                       detach ? QStringList() : QStringList{"Other"});
         }
     }
@@ -293,7 +293,7 @@ TEST_F(WriteBack, HostCalls)
 {
     auto a = loadOnly(makeAttribute(Row::Length));
     EXPECT_TRUE(control.SetAttributeDisplayUnits("Len", "m").isEmpty());
-    EXPECT_EQ(column(fieldName(fValue)), QStringList{"100 m"});
+    EXPECT_EQ(column(fValue), QStringList{"100 m"});
     EXPECT_TRUE(control.SetAttributeDisplayUnits("Nope", "m").isEmpty());
     EXPECT_TRUE(control.SetAttributeValue("Nope", 3.0).isEmpty());
     EXPECT_TRUE(control.SetAttributeValue("Len", 250.0).isEmpty());

@@ -106,9 +106,9 @@ TEST_F(Control, ALoadFillsTheTableInDisplayOrderAndBindsTheGrid)
     source->positions = {3, 1, 4, 2, 0};
     control.setDisplayOrder(ctlAttributes::eGDOInsertion); // before any source: only stored
     load();
-    EXPECT_EQ(column(fieldName(fName)), QStringList({"C", "B", "Len", "A"}));
+    EXPECT_EQ(column(fName), QStringList({"C", "B", "Len", "A"}));
     control.setDisplayOrder(ctlAttributes::GridDisplayOrder(2)); // behaves as the default
-    EXPECT_EQ(column(fieldName(fName)), QStringList({"A", "B", "C", "Len"}));
+    EXPECT_EQ(column(fName), QStringList({"A", "B", "C", "Len"}));
 
     platform::RecordSet &rs = *d->m_rs;
     QAbstractItemModelTester tester(grid->model(),
@@ -147,12 +147,12 @@ TEST_F(Control, ValuesAreShownByKind)
 
     load();
     QStringList shown = {"True", "False", "Red", "x", "Broken failed", "1234.56789", "7.25", "5"};
-    EXPECT_EQ(column(fieldName(fValue)), shown);
+    EXPECT_EQ(column(fValue), shown);
 
     control.setShowUnits(true);
     load();
     shown[5] = "1234.56789 mm"; // labelled, not rounded
-    EXPECT_EQ(column(fieldName(fValue)), shown);
+    EXPECT_EQ(column(fValue), shown);
 }
 
 // A failure stops the load and reaches the host; the rows read so far stay, the grid unbound.
@@ -166,17 +166,17 @@ TEST_F(Control, AnAttributeThatThrowsStopsTheLoad)
     EXPECT_THROW(control.setDataSource(s), platform::Error);
     EXPECT_EQ(grid->dataSource(), nullptr);
     d->m_rs->checkConsistency();
-    EXPECT_EQ(column(fieldName(fName)), QStringList({"A", "B"}));
-    EXPECT_EQ(column(fieldName(fRawValue)), QStringList({"", "True"}));
-    EXPECT_EQ(column(fieldName(fValue)), QStringList({"", ""}));
+    EXPECT_EQ(column(fName), QStringList({"A", "B"}));
+    EXPECT_EQ(column(fRawValue), QStringList({"", "True"}));
+    EXPECT_EQ(column(fValue), QStringList({"", ""}));
 
     source->add("Short", adtText);
     source->add("Long", adtText)->m_displayName = QString(256, QLatin1Char('n'));
     EXPECT_EQ(test::errorOf([&] { load(); }),
               "3721: Field \"DisplayName\" holds at most 255 characters; the value has 256.");
     d->m_rs->checkConsistency();
-    EXPECT_EQ(column(fieldName(fName)), QStringList({"Short", "Long"}));
-    EXPECT_EQ(column(fieldName(fDisplayName)), QStringList({"Short", ""}));
+    EXPECT_EQ(column(fName), QStringList({"Short", "Long"}));
+    EXPECT_EQ(column(fDisplayName), QStringList({"Short", ""}));
 }
 
 TEST_F(Control, Layout)
