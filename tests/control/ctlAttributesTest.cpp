@@ -7,6 +7,8 @@
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
 
+#include <limits>
+
 using namespace tabulon;
 using platform::Variant;
 using test::FakeAttribute;
@@ -57,6 +59,38 @@ TEST_F(Control, PropertiesHaveDesignDefaultsRoundTripThroughTheBagAndNotifyEachK
     EXPECT_EQ(keys, names);
 }
 
+// A bag may hold anything; what is no finite number in a property's range leaves its default
+// and says so once.
+TEST_F(Control, PersistedPropertiesAreValidated)
+{
+    const float defaultHeight = control.RowHeight();
+    const struct
+    {
+        const char *key;
+        Variant stored;
+        bool accepted;
+    } cases[] = {
+        {"RowHeight", 450.0, true},   {"RowHeight", 1e10, false},    {"RowHeight", 1e300, false},
+        {"RowHeight", std::numeric_limits<double>::quiet_NaN(), false},
+        {"RowHeight", 1.0, false},    {"RowHeight", "tall", false},  {"BackColor", 0x123456, true},
+        {"BackColor", -1, false},     {"ForeColor", 0x1000000, false},
+        {"ShowUnits", "maybe", false}, {"DisplayOrder", 7, false},   {"DisplayOrder", 1, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::string(c.key) + " " + c.stored.toText().toStdString());
+        ctlAttributes fresh(nullptr, services);
+        platform::MemoryPropertyBag bag;
+        bag.insert(c.key, c.stored);
+        const test::CapturedLog log;
+        fresh.ReadProperties(bag);
+        EXPECT_EQ(log.lines().size(), c.accepted ? 0 : 1) << log.lines().join('\n').toStdString();
+        if (QLatin1String(c.key) == QLatin1String("RowHeight")) {
+            EXPECT_FLOAT_EQ(fresh.RowHeight(),
+                            c.accepted ? float(c.stored.toDouble()) : defaultHeight);
+        }
+    }
+}
+
 TEST_F(Control, AssigningASource)
 {
     control.show();
@@ -97,12 +131,8 @@ TEST_F(Control, ALoadFillsTheTableInDisplayOrderAndBindsTheGrid)
         source->add(QString::fromLatin1(n), adtText);
     source->attributes[2]->m_visible = false;
     auto a = source->add("Len", adtReal, 12.5);
-    a->m_displayName = "Length";
-    a->m_units = "mm";
-    a->m_unitsCode = 0;
-    a->m_allowable = "positive";
-    a->m_editable = a->m_valueSet = false;
-    a->m_raw = Variant("12.5");
+    a->m_displayName = "Length", a->m_units = "mm", a->m_unitsCode = 0;
+    a->m_allowable = "positive", a->m_editable = a->m_valueSet = false, a->m_raw = Variant("12.5");
     source->positions = {3, 1, 4, 2, 0};
     control.setDisplayOrder(ctlAttributes::eGDOInsertion); // before any source: only stored
     load();
@@ -121,7 +151,6 @@ TEST_F(Control, ALoadFillsTheTableInDisplayOrderAndBindsTheGrid)
         EXPECT_EQ(grid->column(i)->isVisible(),
                   grid->column(i) == d->m_colProperty || grid->column(i) == d->m_colValue);
     EXPECT_TRUE(d->m_colProperty->isLocked());
-    EXPECT_TRUE(d->m_colValue->wordWrap());
 
     // Only the data-type code turns into text.
     rs.moveLast();
@@ -139,6 +168,8 @@ TEST_F(Control, ValuesAreShownByKind)
     source->add("Colour", adtText, Variant("r"))->m_enum = {{"r", "Red"}, {"g", "Green"}};
     source->add("Unnamed", adtText, Variant("x"))->m_enum = {{"r", "Red"}};
     source->add("Broken", adtText)->throwOn = FakeAttribute::Op::EvaluatedValue;
+    auto foreign = source->add("Foreign", adtText);
+    foreign->throwOn = FakeAttribute::Op::EvaluatedValue, foreign->throwForeign = true;
     auto length = source->add("Len", adtReal, Variant("1234.56789"));
     auto noUnit = source->add("Count", adtReal, 7.25);
     auto integer = source->add("Int", adtInteger, 5);
@@ -146,12 +177,13 @@ TEST_F(Control, ValuesAreShownByKind)
     length->m_unitsCode = integer->m_unitsCode = 0;
 
     load();
-    QStringList shown = {"True", "False", "Red", "x", "Broken failed", "1234.56789", "7.25", "5"};
+    QStringList shown = {"True", "False", "Red", "x", "Broken failed",
+                         "Application-defined or object-defined error", "1234.56789", "7.25", "5"};
     EXPECT_EQ(column(fValue), shown);
 
     control.setShowUnits(true);
     load();
-    shown[5] = "1234.56789 mm"; // labelled, not rounded
+    shown[6] = "1234.56789 mm"; // labelled, not rounded
     EXPECT_EQ(column(fValue), shown);
 }
 
