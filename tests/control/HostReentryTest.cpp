@@ -67,6 +67,7 @@ struct HostReentry : ::testing::Test
     {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         if (!control) control = new ctlAttributes(nullptr, services);
+        control->setDataSource(nullptr); // the objects of the case before call back into it
         source = makeObject(100, 1), other = makeObject(500, 600);
         control->setShowUnits(true);
         control->setDisplayOrder(ctlAttributes::eGDODefault);
