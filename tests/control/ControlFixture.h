@@ -9,9 +9,82 @@
 #include "tests/support/RecordingServices.h"
 #include "tests/support/ScopedLocale.h"
 
+#include <QLineEdit>
+#include <QTest>
+
 #include <gtest/gtest.h>
 
 namespace tabulon::test {
+
+// Messages of warning level or worse, as "category: text", while one is alive.
+class CapturedLog
+{
+public:
+    CapturedLog() { s_lines = {}, s_previous = qInstallMessageHandler(&CapturedLog::handler); }
+    ~CapturedLog() { qInstallMessageHandler(s_previous); }
+    static QStringList lines() { return s_lines; }
+
+private:
+    static void handler(QtMsgType type, const QMessageLogContext &context, const QString &text)
+    {
+        if (type != QtDebugMsg && type != QtInfoMsg)
+            s_lines << QLatin1String(context.category) + QLatin1String(": ") + text;
+    }
+    static inline QStringList s_lines;
+    static inline QtMessageHandler s_previous = nullptr;
+};
+
+// An object with a row of each kind: a real shown in mm, an integer, a text, a boolean, an
+// enumeration, a second real in mm and an expression row.
+inline std::shared_ptr<FakeCollection> makeObject(double len = 100, double b = 1)
+{
+    auto object = std::make_shared<FakeCollection>();
+    const std::tuple<const char *, const char *, std::int32_t, platform::Variant> rows[] = {
+        {"Len", "Length", adtReal, len},  {"Count", "Pieces", adtInteger, 7},
+        {"Note", "Remark", adtText, "n"}, {"Flag", "Tested", adtBoolean, true},
+        {"Colour", "Colour", adtText, "r"}, {"B", "B", adtReal, b}, {"Total", "Total", adtReal, 7.0}};
+    for (const auto &[name, displayName, type, value] : rows)
+        object->add(name, type, value)->m_displayName = displayName;
+    for (const auto &real : {object->attributes[0], object->attributes[5]})
+        real->m_units = "mm", real->m_unitsCode = 0;
+    auto colour = object->attributes[4];
+    colour->m_allowable = "enumeration", colour->m_enum = {{"r", "Red"}, {"g", "Green"}};
+    object->attributes[6]->m_expression = true;
+    return object;
+}
+
+// Writes `text` into the value cell of the row named `name`, as the grid's editor does.
+inline void type(ctlAttributes &control, const QString &name, const platform::Variant &text)
+{
+    platform::RecordSet &rs = *ctlAttributesPrivate::get(&control)->m_rs;
+    rs.setCurrentRow(rowOfName(rs, name));
+    rs.setValue(fieldName(fValue), text);
+}
+
+// Types `text` into the value cell of grid row `row` and presses Enter.
+inline void typeIntoGrid(platform::DataGrid &grid, int row, const QString &text)
+{
+    // The editor of an earlier edit may still await deletion.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    grid.setFocus();
+    grid.setCurrentColumn(1);
+    grid.setCurrentRow(row);
+    grid.setEditActive(true);
+    auto *editor = grid.viewport()->findChild<QLineEdit *>();
+    ASSERT_NE(editor, nullptr);
+    editor->selectAll();
+    QTest::keyClicks(editor, text);
+    QTest::keyClick(editor, Qt::Key_Return);
+}
+
+// The messages shown, as "title|text".
+inline QStringList said(const RecordingMessageBox &box)
+{
+    QStringList out;
+    for (const auto &m : box.messages)
+        out << m.title + u'|' + m.text;
+    return out;
+}
 
 // A control with a recording fake of every service, and a fake source for it to load.
 struct ControlFixture : ::testing::Test
@@ -28,11 +101,11 @@ struct ControlFixture : ::testing::Test
         return *d->m_rs;
     }
     // One field of every row of the attribute table, as text.
-    QStringList column(const QString &field) const
+    QStringList column(AttributeField field) const
     {
         QStringList out;
         for (int r = 0; r < d->m_rs->recordCount(); ++r)
-            out << d->m_rs->valueAt(r, d->m_rs->fieldIndex(field)).toText();
+            out << d->m_rs->valueAt(r, field).toText();
         return out;
     }
 };

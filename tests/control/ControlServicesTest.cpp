@@ -10,60 +10,61 @@ using test::ScopedDefault;
 
 namespace {
 
-const QString kInitFailure =
-    QStringLiteral("Unexpected error initialising Tabulon\r\nNo default file system");
-
 // Types a value out of range into `control`'s one row: a message follows.
 void typeInvalid(ctlAttributes &control)
 {
     auto source = std::make_shared<tessel::Collection>();
     source->add(QStringLiteral("Count"), adtInteger)->setMaximum(5);
     control.setDataSource(source);
-    platform::RecordSet &rs = *ctlAttributesPrivate::get(&control)->m_rs;
-    rs.moveFirst();
-    rs.setValue(fieldName(fValue), "7");
+    test::type(control, "Count", "7");
 }
+
+// A file system whose creation throws what no std::exception is.
+struct ForeignFailure : platform::FileSystemService
+{
+    std::unique_ptr<platform::FileSystem> createFileSystem() override { throw 42; }
+};
 
 } // namespace
 
+// A failed creation is told in the message box in use; the control still works: a refused value
+// is still reported.
 TEST(ControlServices, EachFacilityIsReplacedOnItsOwn)
 {
     RecordingMessageBox processBox, ownBox;
     RecordingFileSystem processFs, ownFs;
+    ForeignFailure foreignFs;
     processFs.failure = QStringLiteral("No default file system");
     const ScopedDefault<platform::MessageBoxService> box(processBox);
     const ScopedDefault<platform::FileSystemService> fs(processFs);
-
+    const QString failed = QStringLiteral("CorvinAttributesEditor|Unexpected error initialising "
+                                          "Tabulon\r\n");
+    const QStringList none, noDefault{failed + "No default file system"};
     const struct
     {
         const char *name;
         platform::Services services;
-        bool processBoxTold, ownBoxTold, ownFsUsed;
+        QStringList processBoxTold, ownBoxTold;
+        bool ownFsUsed;
     } cases[] = {
-        {"defaults", {}, true, false, false},
-        {"own message box, default file system", {.messageBox = &ownBox}, false, true, false},
-        {"own file system, default message box", {.fileSystem = &ownFs}, false, false, true},
-        {"both own", {.messageBox = &ownBox, .fileSystem = &ownFs}, false, false, true},
+        {"defaults", {}, noDefault, none, false},
+        {"own message box, default file system", {.messageBox = &ownBox}, none, noDefault, false},
+        {"own file system, default message box", {.fileSystem = &ownFs}, none, none, true},
+        {"both own", {.messageBox = &ownBox, .fileSystem = &ownFs}, none, none, true},
+        {"foreign failure", {.fileSystem = &foreignFs}, {failed + "Application-defined or "
+                                                                  "object-defined error"},
+         none, false},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        processBox.messages.clear();
-        ownBox.messages.clear();
-        ownFs.created = 0;
+        processBox.messages.clear(), ownBox.messages.clear(), ownFs.created = 0;
         ctlAttributes control(nullptr, c.services);
-        for (const auto &[fake, told] :
-             {std::pair{&processBox, c.processBoxTold}, std::pair{&ownBox, c.ownBoxTold}}) {
-            QStringList said;
-            for (const auto &m : fake->messages)
-                said << m.title + u'|' + m.text;
-            EXPECT_EQ(said,
-                      told ? QStringList{"CorvinAttributesEditor|" + kInitFailure} : QStringList());
-        }
+        EXPECT_EQ(test::said(processBox), c.processBoxTold);
+        EXPECT_EQ(test::said(ownBox), c.ownBoxTold);
         EXPECT_EQ(ownFs.created, c.ownFsUsed ? 1 : 0);
-        // A failed creation leaves a control that works: a refused value is still reported.
-        const std::size_t before = processBox.messages.size() + ownBox.messages.size();
         typeInvalid(control);
-        EXPECT_EQ(processBox.messages.size() + ownBox.messages.size(), before + 1);
+        EXPECT_EQ(processBox.messages.size() + ownBox.messages.size(),
+                  c.processBoxTold.size() + c.ownBoxTold.size() + 1);
     }
 }
 

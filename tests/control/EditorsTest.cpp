@@ -49,14 +49,14 @@ TEST(Editors, FileEditorStartsAtTheRowsPathAndWritesOnlyAChosenFileToItsRow)
          "/data/plans/a.dxf"},
         {"host loads another object meanwhile", QStringLiteral("/data/b.dxf"), {}, true, ""},
     };
+    const auto twoRows = [] {
+        std::unique_ptr<platform::RecordSet> table = createAttributeTable();
+        table->addNew();
+        table->addNew();
+        return table;
+    };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        const auto twoRows = [] {
-            std::unique_ptr<platform::RecordSet> table = createAttributeTable();
-            table->addNew();
-            table->addNew();
-            return table;
-        };
         std::unique_ptr<platform::RecordSet> table = twoRows(), kept;
         table->setValueAt(0, fValue, QStringLiteral("/data/plans/a.dxf"));
         ActingFileDialog dialogs;
@@ -136,13 +136,12 @@ TEST_F(ControlFixture, ListEditorChoosesByKeysAndByClick)
     QTest::keyClick(list, Qt::Key_Return);
     EXPECT_TRUE(!d->lstEdit->isVisible() && grid->hasFocus());
     EXPECT_EQ(colour->m_value, Variant("g"));
-    EXPECT_EQ(column(fieldName(fValue)), QStringList{"Green"});
+    EXPECT_EQ(column(fValue), QStringList{"Green"});
 
     open();
     EXPECT_EQ(d->lstEdit->currentIndex(), 1);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                       list->visualItemRect(list->item(2)).center());
-    EXPECT_FALSE(d->lstEdit->isVisible());
-    EXPECT_FALSE(d->m_colValue->hasButton());
+    EXPECT_FALSE(d->lstEdit->isVisible() || d->m_colValue->hasButton());
     EXPECT_EQ(colour->m_value, Variant("b"));
 }

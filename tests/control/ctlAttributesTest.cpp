@@ -7,6 +7,8 @@
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
 
+#include <limits>
+
 using namespace tabulon;
 using platform::Variant;
 using test::FakeAttribute;
@@ -57,6 +59,38 @@ TEST_F(Control, PropertiesHaveDesignDefaultsRoundTripThroughTheBagAndNotifyEachK
     EXPECT_EQ(keys, names);
 }
 
+// A bag may hold anything; what is no finite number in a property's range leaves its default
+// and says so once.
+TEST_F(Control, PersistedPropertiesAreValidated)
+{
+    const float defaultHeight = control.RowHeight();
+    const struct
+    {
+        const char *key;
+        Variant stored;
+        bool accepted;
+    } cases[] = {
+        {"RowHeight", 450.0, true},   {"RowHeight", 1e10, false},    {"RowHeight", 1e300, false},
+        {"RowHeight", std::numeric_limits<double>::quiet_NaN(), false},
+        {"RowHeight", 1.0, false},    {"RowHeight", "tall", false},  {"BackColor", 0x123456, true},
+        {"BackColor", -1, false},     {"ForeColor", 0x1000000, false},
+        {"ShowUnits", "maybe", false}, {"DisplayOrder", 7, false},   {"DisplayOrder", 1, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::string(c.key) + " " + c.stored.toText().toStdString());
+        ctlAttributes fresh(nullptr, services);
+        platform::MemoryPropertyBag bag;
+        bag.insert(c.key, c.stored);
+        const test::CapturedLog log;
+        fresh.ReadProperties(bag);
+        EXPECT_EQ(log.lines().size(), c.accepted ? 0 : 1) << log.lines().join('\n').toStdString();
+        if (QLatin1String(c.key) == QLatin1String("RowHeight")) {
+            EXPECT_FLOAT_EQ(fresh.RowHeight(),
+                            c.accepted ? float(c.stored.toDouble()) : defaultHeight);
+        }
+    }
+}
+
 TEST_F(Control, AssigningASource)
 {
     control.show();
@@ -97,18 +131,14 @@ TEST_F(Control, ALoadFillsTheTableInDisplayOrderAndBindsTheGrid)
         source->add(QString::fromLatin1(n), adtText);
     source->attributes[2]->m_visible = false;
     auto a = source->add("Len", adtReal, 12.5);
-    a->m_displayName = "Length";
-    a->m_units = "mm";
-    a->m_unitsCode = 0;
-    a->m_allowable = "positive";
-    a->m_editable = a->m_valueSet = false;
-    a->m_raw = Variant("12.5");
+    a->m_displayName = "Length", a->m_units = "mm", a->m_unitsCode = 0;
+    a->m_allowable = "positive", a->m_editable = a->m_valueSet = false, a->m_raw = Variant("12.5");
     source->positions = {3, 1, 4, 2, 0};
     control.setDisplayOrder(ctlAttributes::eGDOInsertion); // before any source: only stored
     load();
-    EXPECT_EQ(column(fieldName(fName)), QStringList({"C", "B", "Len", "A"}));
+    EXPECT_EQ(column(fName), QStringList({"C", "B", "Len", "A"}));
     control.setDisplayOrder(ctlAttributes::GridDisplayOrder(2)); // behaves as the default
-    EXPECT_EQ(column(fieldName(fName)), QStringList({"A", "B", "C", "Len"}));
+    EXPECT_EQ(column(fName), QStringList({"A", "B", "C", "Len"}));
 
     platform::RecordSet &rs = *d->m_rs;
     QAbstractItemModelTester tester(grid->model(),
@@ -121,7 +151,6 @@ TEST_F(Control, ALoadFillsTheTableInDisplayOrderAndBindsTheGrid)
         EXPECT_EQ(grid->column(i)->isVisible(),
                   grid->column(i) == d->m_colProperty || grid->column(i) == d->m_colValue);
     EXPECT_TRUE(d->m_colProperty->isLocked());
-    EXPECT_TRUE(d->m_colValue->wordWrap());
 
     // Only the data-type code turns into text.
     rs.moveLast();
@@ -139,6 +168,8 @@ TEST_F(Control, ValuesAreShownByKind)
     source->add("Colour", adtText, Variant("r"))->m_enum = {{"r", "Red"}, {"g", "Green"}};
     source->add("Unnamed", adtText, Variant("x"))->m_enum = {{"r", "Red"}};
     source->add("Broken", adtText)->throwOn = FakeAttribute::Op::EvaluatedValue;
+    auto foreign = source->add("Foreign", adtText);
+    foreign->throwOn = FakeAttribute::Op::EvaluatedValue, foreign->throwForeign = true;
     auto length = source->add("Len", adtReal, Variant("1234.56789"));
     auto noUnit = source->add("Count", adtReal, 7.25);
     auto integer = source->add("Int", adtInteger, 5);
@@ -146,13 +177,14 @@ TEST_F(Control, ValuesAreShownByKind)
     length->m_unitsCode = integer->m_unitsCode = 0;
 
     load();
-    QStringList shown = {"True", "False", "Red", "x", "Broken failed", "1234.56789", "7.25", "5"};
-    EXPECT_EQ(column(fieldName(fValue)), shown);
+    QStringList shown = {"True", "False", "Red", "x", "Broken failed",
+                         "Application-defined or object-defined error", "1234.56789", "7.25", "5"};
+    EXPECT_EQ(column(fValue), shown);
 
     control.setShowUnits(true);
     load();
-    shown[5] = "1234.56789 mm"; // labelled, not rounded
-    EXPECT_EQ(column(fieldName(fValue)), shown);
+    shown[6] = "1234.56789 mm"; // labelled, not rounded
+    EXPECT_EQ(column(fValue), shown);
 }
 
 // A failure stops the load and reaches the host; the rows read so far stay, the grid unbound.
@@ -166,17 +198,17 @@ TEST_F(Control, AnAttributeThatThrowsStopsTheLoad)
     EXPECT_THROW(control.setDataSource(s), platform::Error);
     EXPECT_EQ(grid->dataSource(), nullptr);
     d->m_rs->checkConsistency();
-    EXPECT_EQ(column(fieldName(fName)), QStringList({"A", "B"}));
-    EXPECT_EQ(column(fieldName(fRawValue)), QStringList({"", "True"}));
-    EXPECT_EQ(column(fieldName(fValue)), QStringList({"", ""}));
+    EXPECT_EQ(column(fName), QStringList({"A", "B"}));
+    EXPECT_EQ(column(fRawValue), QStringList({"", "True"}));
+    EXPECT_EQ(column(fValue), QStringList({"", ""}));
 
     source->add("Short", adtText);
     source->add("Long", adtText)->m_displayName = QString(256, QLatin1Char('n'));
     EXPECT_EQ(test::errorOf([&] { load(); }),
               "3721: Field \"DisplayName\" holds at most 255 characters; the value has 256.");
     d->m_rs->checkConsistency();
-    EXPECT_EQ(column(fieldName(fName)), QStringList({"Short", "Long"}));
-    EXPECT_EQ(column(fieldName(fDisplayName)), QStringList({"Short", ""}));
+    EXPECT_EQ(column(fName), QStringList({"Short", "Long"}));
+    EXPECT_EQ(column(fDisplayName), QStringList({"Short", ""}));
 }
 
 TEST_F(Control, Layout)
