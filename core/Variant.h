@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <cstring>
 #include <new>
 #include <variant>
 
@@ -18,12 +19,12 @@ class TABULON_CORE_EXPORT Variant
 public:
     enum class Type : std::uint8_t { Empty, Null, Bool, Int, Double, String };
 
-    Variant() noexcept {}
-    Variant(bool b) noexcept : m_type(Type::Bool) { m_bool = b; }
-    Variant(int i) noexcept : m_type(Type::Int) { m_int = std::int32_t(i); }
-    Variant(double d) noexcept : m_type(Type::Double) { m_double = d; }
-    Variant(const QString &s) : m_type(Type::String) { new (&m_string) QString(s); }
-    Variant(QString &&s) noexcept : m_type(Type::String) { new (&m_string) QString(std::move(s)); }
+    Variant() noexcept : m_scalar{tagOf(Type::Empty), {}} {}
+    Variant(bool b) noexcept : m_scalar{tagOf(Type::Bool), {}} { m_scalar.b = b; }
+    Variant(int i) noexcept : m_scalar{tagOf(Type::Int), {}} { m_scalar.i = std::int32_t(i); }
+    Variant(double d) noexcept : m_scalar{tagOf(Type::Double), {}} { m_scalar.d = d; }
+    Variant(const QString &s) noexcept : m_string(s) {}
+    Variant(QString &&s) noexcept : m_string(std::move(s)) {}
     Variant(const char *s) : Variant(QString::fromUtf8(s)) {}
     // No implicit conversion from pointers or other integer widths: say which one is meant.
     Variant(const void *) = delete;
@@ -33,14 +34,13 @@ public:
 
     // A tagged union rather than std::variant: tables hold millions of these, and copying,
     // moving and destroying one is a test of the tag instead of an indirect call.
-    Variant(const Variant &other) : m_type(other.m_type) { constructFrom(other); }
-    Variant(Variant &&other) noexcept : m_type(other.m_type) { constructFrom(std::move(other)); }
+    Variant(const Variant &other) noexcept { constructFrom(other); }
+    Variant(Variant &&other) noexcept { constructFrom(std::move(other)); }
     // Copying a text only shares it: nothing here throws.
     Variant &operator=(const Variant &other) noexcept
     {
         if (this != &other) {
             destroy();
-            m_type = other.m_type;
             constructFrom(other);
         }
         return *this;
@@ -49,7 +49,6 @@ public:
     {
         if (this != &other) {
             destroy();
-            m_type = other.m_type;
             constructFrom(std::move(other));
         }
         return *this;
@@ -59,15 +58,19 @@ public:
     static Variant null() noexcept
     {
         Variant v;
-        v.m_type = Type::Null;
+        v.m_scalar.tag = tagOf(Type::Null);
         return v;
     }
 
-    Type type() const { return m_type; }
-    bool isEmpty() const { return m_type == Type::Empty; }
-    bool isNull() const { return m_type == Type::Null; }
-    bool isString() const { return m_type == Type::String; }
-    bool isNumber() const { return m_type == Type::Int || m_type == Type::Double; }
+    Type type() const noexcept
+    {
+        const std::uintptr_t word = firstWord();
+        return word & 1 ? Type(word >> 1) : Type::String;
+    }
+    bool isEmpty() const { return type() == Type::Empty; }
+    bool isNull() const { return type() == Type::Null; }
+    bool isString() const { return type() == Type::String; }
+    bool isNumber() const { return type() == Type::Int || type() == Type::Double; }
 
     // To boolean: numbers are true when not zero; texts "True"/"False" in any case, or a
     // number in the text; empty is false; null raises InvalidUseOfNull; anything else
@@ -86,22 +89,23 @@ public:
 
     // The stored alternatives, for code that switches on type(). Asking for another type than
     // the stored one throws std::bad_variant_access.
-    bool boolValue() const { return require(Type::Bool), m_bool; }
-    std::int32_t intValue() const { return require(Type::Int), m_int; }
-    double doubleValue() const { return require(Type::Double), m_double; }
+    bool boolValue() const { return require(Type::Bool), m_scalar.b; }
+    std::int32_t intValue() const { return require(Type::Int), m_scalar.i; }
+    double doubleValue() const { return require(Type::Double), m_scalar.d; }
     const QString &stringValue() const { return require(Type::String), m_string; }
 
     // Same type and same value (doubles compared by value, strings exactly).
     bool operator==(const Variant &other) const
     {
-        if (m_type != other.m_type) return false;
-        switch (m_type) {
+        const Type t = type();
+        if (t != other.type()) return false;
+        switch (t) {
         case Type::Bool:
-            return m_bool == other.m_bool;
+            return m_scalar.b == other.m_scalar.b;
         case Type::Int:
-            return m_int == other.m_int;
+            return m_scalar.i == other.m_scalar.i;
         case Type::Double:
-            return m_double == other.m_double;
+            return m_scalar.d == other.m_scalar.d;
         case Type::String:
             return m_string == other.m_string;
         default:
@@ -113,53 +117,54 @@ public:
     QString debugText() const;
 
 private:
+    // A value is as large as a text, 24 bytes. A text's first word is the address of its
+    // shared header: zero, or a multiple of the header's alignment, so never odd. Every other
+    // kind keeps an odd tag there, (type << 1) | 1, and its payload in the second word.
+    struct Scalar {
+        std::uintptr_t tag;
+        union {
+            bool b;
+            std::int32_t i;
+            double d;
+        };
+    };
+    static_assert(sizeof(QString) == 3 * sizeof(void *) && alignof(QString) == alignof(void *),
+                  "a text is its header's address, its characters' address and its length");
+    static constexpr std::uintptr_t tagOf(Type type) { return (std::uintptr_t(type) << 1) | 1; }
+
+    std::uintptr_t firstWord() const noexcept
+    {
+        std::uintptr_t word;
+        std::memcpy(&word, static_cast<const void *>(this), sizeof word);
+        return word;
+    }
     void require(Type type) const
     {
-        if (m_type != type) throw std::bad_variant_access();
+        if (this->type() != type) throw std::bad_variant_access();
     }
     void destroy() noexcept
     {
-        if (m_type == Type::String) m_string.~QString();
+        if (isString()) m_string.~QString();
     }
-    // Constructs this value's payload from `other`, whose type m_type already holds.
     void constructFrom(const Variant &other) noexcept
     {
-        if (m_type == Type::String)
+        if (other.isString())
             new (&m_string) QString(other.m_string);
         else
-            copyScalar(other);
+            new (&m_scalar) Scalar(other.m_scalar);
     }
     void constructFrom(Variant &&other) noexcept
     {
-        if (m_type == Type::String)
+        if (other.isString())
             new (&m_string) QString(std::move(other.m_string));
         else
-            copyScalar(other);
-    }
-    void copyScalar(const Variant &other) noexcept
-    {
-        switch (m_type) {
-        case Type::Bool:
-            m_bool = other.m_bool;
-            break;
-        case Type::Int:
-            m_int = other.m_int;
-            break;
-        case Type::Double:
-            m_double = other.m_double;
-            break;
-        default:
-            break;
-        }
+            new (&m_scalar) Scalar(other.m_scalar);
     }
 
     union {
-        bool m_bool;
-        std::int32_t m_int;
-        double m_double;
+        Scalar m_scalar;
         QString m_string;
     };
-    Type m_type = Type::Empty;
 };
 
 // Round a double half to even to a signed 32-bit integer; raises Overflow outside the range

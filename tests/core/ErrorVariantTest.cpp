@@ -113,6 +113,27 @@ TEST(Variant, Conversions)
     EXPECT_EQ(Variant::null().toText(), u"");
 }
 
+// A value tells a text by its header's address: texts of every origin, null and literal ones
+// (which have no header) included, stay texts through copies, moves and reassignment.
+TEST(Variant, TextsOfEveryOriginStayTexts)
+{
+    static const char16_t raw[] = u"raw";
+    const QString texts[] = {QString(), QStringLiteral("literal"), QString::fromUtf8("heap"),
+                             QString::fromRawData(reinterpret_cast<const QChar *>(raw), 3),
+                             QStringLiteral("x").repeated(1000)};
+    for (const QString &text : texts) {
+        Variant v(text);
+        const Variant copy = v;
+        Variant taken = std::move(v);
+        taken = 2.5;
+        EXPECT_EQ(taken.debugText(), u"Double(2.5)");
+        taken = copy;
+        EXPECT_EQ(taken.type(), Variant::Type::String);
+        EXPECT_EQ(taken.stringValue(), text);
+        EXPECT_EQ(copy, Variant(text));
+    }
+}
+
 TEST(Variant, TextsInAnotherLocale)
 {
     const tabulon::test::ScopedLocale german(tabulon::test::deDE);
