@@ -191,7 +191,7 @@ TEST_F(Control, ValuesAreShownByKind)
 TEST_F(Control, AnAttributeThatThrowsStopsTheLoad)
 {
     auto s = std::make_shared<FakeCollection>();
-    s->add("A", adtText);
+    const auto a = s->add("A", adtText);
     s->add("B", adtBoolean, true)->throwOn = FakeAttribute::Op::Value;
     s->add("C", adtText);
     control.setDataSource(collectionOf(300)); // the failing load reuses these rows
@@ -201,6 +201,9 @@ TEST_F(Control, AnAttributeThatThrowsStopsTheLoad)
     EXPECT_EQ(column(fName), QStringList({"A", "B"}));
     EXPECT_EQ(column(fRawValue), QStringList({"", "True"}));
     EXPECT_EQ(column(fValue), QStringList({"", ""}));
+    // The rows that stand are edited as any others.
+    test::type(control, "A", "typed");
+    EXPECT_EQ(a->m_value, Variant("typed"));
 
     source->add("Short", adtText);
     source->add("Long", adtText)->m_displayName = QString(256, QLatin1Char('n'));
