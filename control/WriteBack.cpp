@@ -200,9 +200,9 @@ void ctlAttributesPrivate::m_rs_FieldChangeComplete(int count,
     });
     try {
         for (int i = 0; i < count && i < int(fields.size()); ++i) {
-            // Copies: nested writes may replace the stored value the span points at.
-            const QString field = fields[std::size_t(i)].name;
-            const Variant value = fields[std::size_t(i)].value;
+            // Copies: nested writes may replace the stored value and the table.
+            const QString field = fields[std::size_t(i)].name();
+            const Variant value = fields[std::size_t(i)].value();
             if (value.isEmpty()) continue;
             if (field == fieldName(fValue)) {
                 if (!ValueEdit(value)) return;
@@ -263,8 +263,7 @@ Variant ctlAttributes::SetAttributeDisplayUnits(const Variant &Index, const QStr
                 if (!watch.holdsRow()) return {};
                 if (real && d->m_bShowUnits) {
                     UnitCode used = kNoUnit;
-                    const Variant v =
-                        attribute->valueInUnits(UnitCodeFromName(DisplayUnits), used);
+                    const Variant v = attribute->valueInUnits(UnitCodeFromName(DisplayUnits), used);
                     if (!watch.holdsRow()) return {};
                     // Host code may have lowered the flag (a nested refresh does).
                     updating.raise();

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 #include <new>
+#include <utility>
 #include <variant>
 
 namespace tabulon::platform {
@@ -93,6 +94,16 @@ public:
     std::int32_t intValue() const { return require(Type::Int), m_scalar.i; }
     double doubleValue() const { return require(Type::Double), m_scalar.d; }
     const QString &stringValue() const { return require(Type::String), m_string; }
+    // Moves the text out, leaving this value empty: hands a text on without touching its
+    // shared reference count. Throws std::bad_variant_access for another type.
+    QString takeString()
+    {
+        require(Type::String);
+        QString text = std::move(m_string);
+        m_string.~QString();
+        new (&m_scalar) Scalar{tagOf(Type::Empty), {}};
+        return text;
+    }
 
     // Same type and same value (doubles compared by value, strings exactly).
     bool operator==(const Variant &other) const
@@ -117,10 +128,14 @@ public:
     QString debugText() const;
 
 private:
+    // A table's cell keeps the words of a value that is not a text as they are.
+    friend class Cell;
+
     // A value is as large as a text, 24 bytes. A text's first word is the address of its
     // shared header: zero, or a multiple of the header's alignment, so never odd. Every other
     // kind keeps an odd tag there, (type << 1) | 1, and its payload in the second word.
-    struct Scalar {
+    struct Scalar
+    {
         std::uintptr_t tag;
         union {
             bool b;
@@ -131,6 +146,7 @@ private:
     static_assert(sizeof(QString) == 3 * sizeof(void *) && alignof(QString) == alignof(void *),
                   "a text is its header's address, its characters' address and its length");
     static constexpr std::uintptr_t tagOf(Type type) { return (std::uintptr_t(type) << 1) | 1; }
+    explicit Variant(const Scalar &words) noexcept : m_scalar(words) {}
 
     std::uintptr_t firstWord() const noexcept
     {

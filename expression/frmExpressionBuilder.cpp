@@ -229,11 +229,12 @@ void frmExpressionBuilderPrivate::mRS_FieldChangeComplete(
     // The host's objects may fail in any way; the rest of the change is then dropped.
     try {
         for (const RecordSet::ChangedField &field : fields) {
-            if (field.name != kValue || field.value.isEmpty()) continue;
+            const Variant value = field.value();
+            if (field.name() != kValue || value.isEmpty()) continue;
             const std::shared_ptr<Attribute> attribute =
                 Atts->itemByKey(Variant(rs.value(kName).toString()));
             if (!attribute) return;
-            attribute->setValue(field.value);
+            attribute->setValue(value);
         }
     } catch (...) {
     }

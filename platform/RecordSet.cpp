@@ -10,29 +10,194 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <deque>
 #include <limits>
 #include <new>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
 namespace tabulon::platform {
 
+namespace {
+
+const QString &source()
+{
+    static const QString name = QStringLiteral("RecordSet");
+    return name;
+}
+
+[[noreturn]] void raise(int number)
+{
+    throw Error::standard(number, source());
+}
+
+[[noreturn]] void raise(int number, const QString &description)
+{
+    throw Error(number, source(), description);
+}
+
+} // namespace
+
+// A value as a row keeps it: 16 bytes where a Variant takes 24, since cells are most of a
+// large table's memory. A text keeps the address of its shared header in the first word
+// (never odd) and, in the second, its length and the distance in bytes from the header to its
+// characters. A text without a header (a literal, raw data, the null text) keeps an odd tag
+// with its length in the first word and the address of its characters in the second. Other
+// values keep an odd tag and their payload. The cell owns its reference to a text's header,
+// as a QString does.
+class Cell
+{
+    // Tagged as a Variant tags them, so that they move between the two as two words; a Variant
+    // never has RawText's tag, as it keeps its texts as QStrings.
+    enum Kind : std::uintptr_t { Empty, Null, Bool, Int, Double, RawText };
+    static constexpr int kindBits = 4;
+    static constexpr std::uintptr_t tag(Kind kind) { return (std::uintptr_t(kind) << 1) | 1; }
+
+public:
+    Cell() noexcept = default;
+    Cell(Cell &&other) noexcept
+        : m_first(std::exchange(other.m_first, tag(Empty))), m_second(other.m_second)
+    {}
+    Cell &operator=(Cell &&other) noexcept
+    {
+        if (this != &other) {
+            release();
+            m_first = std::exchange(other.m_first, tag(Empty));
+            m_second = other.m_second;
+        }
+        return *this;
+    }
+    ~Cell() { release(); }
+
+    // Takes `value` into this cell, which must be empty; a text is handed over without
+    // touching its reference count. Raises DataTooLarge, leaving `value` as it was, for a
+    // text of 2^32 characters or more. Other values keep the words a Variant keeps them in.
+    void fill(Variant &&value)
+    {
+        static_assert(sizeof(Variant::Scalar) == sizeof(Cell) &&
+                      tag(Double) == Variant::tagOf(Variant::Type::Double) &&
+                      tag(RawText) == Variant::tagOf(Variant::Type::String));
+        if (value.isString()) {
+            adopt(value);
+        } else {
+            m_first = value.m_scalar.tag;
+            std::memcpy(&m_second, &value.m_scalar.d, sizeof m_second);
+        }
+    }
+    // Replaces the value, as fill() takes it.
+    void assign(Variant &&value)
+    {
+        Cell taken;
+        taken.fill(std::move(value));
+        *this = std::move(taken);
+    }
+
+    bool isEmpty() const { return m_first == tag(Empty); }
+    // The text, seen where it lies; nothing for another kind of value.
+    std::optional<QStringView> text() const
+    {
+        if (hasHeader()) return QStringView(headerChars(), headerLength());
+        if (kind() == RawText) return QStringView(rawChars(), rawLength());
+        return std::nullopt;
+    }
+    // A copy of the value; a text is shared, not copied.
+    Variant value() const
+    {
+        if (hasHeader()) {
+            // Lent for the copy below, never destroyed: the reference stays the cell's.
+            union Lent {
+                QString text;
+                ~Lent() {}
+            } lent{QString(QString::DataPointer(header(), headerChars(), headerLength()))};
+            return Variant(lent.text);
+        }
+        if (kind() == RawText)
+            return Variant(
+                QString::fromRawData(reinterpret_cast<const QChar *>(rawChars()), rawLength()));
+        Variant::Scalar words{m_first, {}};
+        std::memcpy(&words.d, &m_second, sizeof m_second);
+        return Variant(words);
+    }
+    // The text's shared header, to fetch ahead of a walk; null when there is none.
+    const void *sharedHeader() const
+    {
+        return hasHeader() ? reinterpret_cast<const void *>(m_first) : nullptr;
+    }
+
+private:
+    using Header = QTypedArrayData<char16_t>;
+
+    bool hasHeader() const { return !(m_first & 1); }
+    Kind kind() const { return Kind((m_first & ((1u << kindBits) - 1)) >> 1); }
+    Header *header() const { return reinterpret_cast<Header *>(m_first); }
+    char16_t *headerChars() const
+    {
+        return reinterpret_cast<char16_t *>(reinterpret_cast<char *>(m_first) + (m_second >> 32));
+    }
+    qsizetype headerLength() const { return qsizetype(std::uint32_t(m_second)); }
+    const char16_t *rawChars() const { return reinterpret_cast<const char16_t *>(m_second); }
+    qsizetype rawLength() const { return qsizetype(m_first >> kindBits); }
+
+    void adopt(Variant &value)
+    {
+        const QString &text = value.stringValue();
+        if (std::uint64_t(text.size()) > std::numeric_limits<std::uint32_t>::max())
+            raise(Error::DataTooLarge,
+                  QStringLiteral("A table holds texts of at most 4294967295 characters."));
+        const void *header = const_cast<QString &>(text).data_ptr().d_ptr();
+        // The characters' address as stored: null for the null text, unlike constData().
+        const auto chars = reinterpret_cast<std::uintptr_t>(text.data_ptr().data());
+        const auto offset = chars - reinterpret_cast<std::uintptr_t>(header);
+        if (header && offset > std::numeric_limits<std::uint32_t>::max()) {
+            // Its characters lie far into a large allocation: keep a copy of just them.
+            Variant copy(QString(text.constData(), text.size()));
+            adopt(copy);
+            value = Variant();
+            return;
+        }
+        const std::uint64_t length = std::uint64_t(text.size());
+        // Kept, never destroyed: its reference to the header passes to the cell.
+        union Kept {
+            QString text;
+            ~Kept() {}
+        } kept{value.takeString()};
+        if (header) {
+            m_first = reinterpret_cast<std::uintptr_t>(header);
+            m_second = length | (std::uint64_t(offset) << 32);
+        } else {
+            m_first = (std::uintptr_t(length) << kindBits) | tag(RawText);
+            m_second = chars;
+        }
+    }
+    void release() noexcept
+    {
+        // Released as the QString holding the reference would release it.
+        if (hasHeader()) {
+            const QString owned{QString::DataPointer(header(), headerChars(), headerLength())};
+        }
+    }
+
+    std::uintptr_t m_first = tag(Empty);
+    std::uint64_t m_second = 0;
+};
+static_assert(sizeof(Cell) == 16);
+
 // The rows and schema that a record set and its clones share. Rows live in blocks of a fixed
-// number of rows: appending never moves the rows already there, so references to stored values
-// (the changed field handed to handlers, valueAt()) stay valid while rows are added.
+// number of rows: appending never moves the rows already there.
 //
-// A boolean field keeps one byte per row (empty, null, false or true) and answers with shared
-// constant values; a text field whose texts repeat keeps four bytes per row, the number of its
-// text in a pool of the distinct texts written to it; every other field keeps a Variant. A row
-// costs its values and nothing more.
+// A boolean field keeps one byte per row (empty, null, false or true); a text field whose texts
+// repeat keeps four bytes per row, the number of its text in a pool of the distinct texts
+// written to it; every other field keeps a 16-byte cell. A row costs its values and nothing
+// more. Values are read as copies, which share their texts with the table.
 class RecordSetStorage
 {
 public:
     static constexpr int rowsPerBlock = 256;
     enum Flag : std::uint8_t { FlagEmpty, FlagNull, FlagFalse, FlagTrue };
 
-    // Where a field's values live: a Variant cell, a flag byte or a pooled text's number, by
+    // Where a field's values live: a cell, a flag byte or a pooled text's number, by
     // index within the row.
     enum class Kind : std::uint8_t { Cell, Flag, Pooled };
     struct Slot
@@ -42,7 +207,7 @@ public:
     };
     struct Block
     {
-        std::unique_ptr<Variant[]> cells;
+        std::unique_ptr<Cell[]> cells;
         std::unique_ptr<std::uint8_t[]> flags;
         std::unique_ptr<std::uint32_t[]> pooled;
     };
@@ -82,20 +247,33 @@ public:
         std::size_t used = 0;
     } index;
 
-    const QString *textAt(int row, int field) const
+    // The text in a row's field, seen where it lies; nothing when the field holds no text.
+    std::optional<QStringView> textAt(int row, int field) const
     {
-        const Variant &v = get(row, field);
-        return v.isString() ? &v.stringValue() : nullptr;
+        auto *self = const_cast<RecordSetStorage *>(this);
+        const Slot slot = slots[std::size_t(field)];
+        switch (slot.kind) {
+        case Kind::Flag:
+            return std::nullopt;
+        case Kind::Pooled: {
+            const Variant &v = pool[self->slotsOf(row).pooled[slot.index]];
+            if (!v.isString()) return std::nullopt;
+            return QStringView(v.stringValue());
+        }
+        case Kind::Cell:
+            break;
+        }
+        return self->slotsOf(row).cells[slot.index].text();
     }
 
-    static std::uint32_t hashOf(const QString &text) { return std::uint32_t(qHash(text)); }
+    static std::uint32_t hashOf(QStringView text) { return std::uint32_t(qHash(text)); }
     std::size_t mask() const { return index.slots.size() - 1; }
 
     // Takes `row` into a fresh index: it becomes the entry of its text unless an earlier row
     // holds the same text.
     void indexRow(int row)
     {
-        const QString *text = textAt(row, index.field);
+        const std::optional<QStringView> text = textAt(row, index.field);
         if (!text) return;
         if ((index.used + 1) * 4 > index.slots.size() * 3) growIndex();
         const std::uint32_t hash = hashOf(*text);
@@ -139,7 +317,7 @@ public:
             indexRow(row);
     }
 
-    int findInIndex(int field, const QString &text)
+    int findInIndex(int field, QStringView text)
     {
         if (index.field != field || index.stale) rebuildIndex(field);
         const std::uint32_t hash = hashOf(text);
@@ -226,7 +404,7 @@ public:
     std::array<Recent, 8> recentlyPooled{};
     std::size_t nextRecent = 0;
 
-    const Variant &get(int row, int field) const
+    Variant get(int row, int field) const
     {
         auto *self = const_cast<RecordSetStorage *>(this);
         const Slot slot = slots[std::size_t(field)];
@@ -238,12 +416,12 @@ public:
         case Kind::Cell:
             break;
         }
-        return self->slotsOf(row).cells[slot.index];
+        return self->slotsOf(row).cells[slot.index].value();
     }
     // Where one row's values live.
     struct RowSlots
     {
-        Variant *cells;
+        Cell *cells;
         std::uint8_t *flags;
         std::uint32_t *pooled;
     };
@@ -254,8 +432,9 @@ public:
         return {block.cells.get() + at * cellsPerRow, block.flags.get() + at * flagsPerRow,
                 block.pooled.get() + at * pooledPerRow};
     }
-    // Stores a value already coerced to the field's type.
-    void set(const RowSlots &row, int field, Variant &&value)
+    // Stores a value already coerced to the field's type; `Fresh` when the row was just
+    // appended and the slot is still empty.
+    template <bool Fresh = false> void set(const RowSlots &row, int field, Variant &&value)
     {
         const Slot slot = slots[std::size_t(field)];
         switch (slot.kind) {
@@ -266,7 +445,10 @@ public:
             row.pooled[slot.index] = pooled(std::move(value));
             return;
         case Kind::Cell:
-            row.cells[slot.index] = std::move(value);
+            if constexpr (Fresh)
+                row.cells[slot.index].fill(std::move(value));
+            else
+                row.cells[slot.index].assign(std::move(value));
             return;
         }
     }
@@ -282,13 +464,13 @@ public:
     // Empties cells. Releasing a text waits for its header, mostly shared with the host's
     // objects, and a large table's cells and headers are rarely in cache: the cells are
     // fetched well ahead, then the headers of the texts in them, so that the misses overlap.
-    static void emptyCells(Variant *cells, std::size_t count)
+    static void emptyCells(Cell *cells, std::size_t count)
     {
         constexpr std::size_t ahead = 64;
         for (std::size_t i = 0; i < count; ++i) {
             if (i + 2 * ahead < count) prefetchLine(cells + i + 2 * ahead);
-            if (i + ahead < count) prefetchValue(cells[i + ahead]);
-            cells[i] = Variant();
+            if (i + ahead < count) prefetchLine(cells[i + ahead].sharedHeader());
+            cells[i] = Cell();
         }
     }
 
@@ -313,7 +495,7 @@ public:
     Block takeBlock()
     {
         if (spare.empty())
-            return {std::make_unique<Variant[]>(rowsPerBlock * cellsPerRow),
+            return {std::make_unique<Cell[]>(rowsPerBlock * cellsPerRow),
                     std::make_unique<std::uint8_t[]>(rowsPerBlock * flagsPerRow),
                     std::make_unique<std::uint32_t[]>(rowsPerBlock * pooledPerRow)};
         Block block = std::move(spare.back());
@@ -381,22 +563,6 @@ namespace {
 // The cursor position after the last row. Kept apart from any row index so that a cursor at
 // EOF stays there when a clone appends rows.
 constexpr int eofPosition = std::numeric_limits<int>::max();
-
-const QString &source()
-{
-    static const QString name = QStringLiteral("RecordSet");
-    return name;
-}
-
-[[noreturn]] void raise(int number)
-{
-    throw Error::standard(number, source());
-}
-
-[[noreturn]] void raise(int number, const QString &description)
-{
-    throw Error(number, source(), description);
-}
 
 // Calls the handlers connected when the call starts, in connection order. Handlers may connect
 // and disconnect (themselves included) while they run: the walk goes by id, not by position,
@@ -495,6 +661,16 @@ Variant coerce(const RecordSet::Field &field, Variant value)
 } // namespace
 
 RecordSetObserver::~RecordSetObserver() = default;
+
+const QString &RecordSet::ChangedField::name() const
+{
+    return m_storage->fields[std::size_t(m_field)].name;
+}
+
+Variant RecordSet::ChangedField::value() const
+{
+    return m_storage->get(m_row, m_field);
+}
 
 void RecordSetReuse::recycleRows(RecordSet &next, std::unique_ptr<RecordSet> previous)
 {
@@ -630,7 +806,7 @@ void RecordSet::addNew(std::span<Variant> values)
     try {
         const RecordSetStorage::RowSlots at = storage.slotsOf(row);
         for (; f < width; ++f)
-            storage.set(at, int(f), std::move(values[f]));
+            storage.set<true>(at, int(f), std::move(values[f]));
     } catch (...) {
         // The caller gets the values back, so that it can still write them another way.
         for (std::size_t taken = 0; taken < f; ++taken)
@@ -645,25 +821,11 @@ void RecordSet::addNew(std::span<Variant> values)
     moveTo(row);
     if (m_fieldHandlers.empty()) return;
 
-    // The list of changed fields lives on the stack for tables of ordinary width (this runs
-    // once per row of a load), in a vector for wider ones. ChangedField holds references, so
-    // each entry is constructed in place, never assigned.
-    constexpr std::size_t inlineWidth = 16;
-    alignas(ChangedField) std::byte inlineBuffer[inlineWidth * sizeof(ChangedField)];
-    std::vector<ChangedField> onHeap;
-    const ChangedField *changed = nullptr;
-    if (width > 0 && width <= inlineWidth) {
-        auto *slots = reinterpret_cast<ChangedField *>(inlineBuffer);
-        for (std::size_t f = 0; f < width; ++f)
-            new (slots + f) ChangedField{storage.fields[f].name, storage.get(row, int(f))};
-        changed = std::launder(slots);
-    } else {
-        onHeap.reserve(width);
-        for (std::size_t f = 0; f < width; ++f)
-            onHeap.push_back({storage.fields[f].name, storage.get(row, int(f))});
-        changed = onHeap.data();
-    }
-    const std::span<const ChangedField> list(changed, width);
+    std::vector<ChangedField> changed;
+    changed.reserve(width);
+    for (std::size_t f = 0; f < width; ++f)
+        changed.push_back(ChangedField(storage, row, int(f)));
+    const std::span<const ChangedField> list(changed);
     dispatch(m_fieldHandlers, [&](const FieldChangeHandler &handler) {
         moveTo(row);
         handler(int(width), list, *this);
@@ -704,7 +866,7 @@ void RecordSet::setValue(int field, const Variant &value)
     write(field, value);
 }
 
-const Variant &RecordSet::valueAt(int row, int field) const
+Variant RecordSet::valueAt(int row, int field) const
 {
     requireOpen();
     if (row < 0 || row >= recordCount()) raise(Error::InvalidProcedureCall);
@@ -727,12 +889,12 @@ void RecordSet::write(int field, const Variant &value)
     if (field < 0 || field >= fieldCount()) raise(Error::ItemNotFound);
     RecordSetStorage &storage = *m_storage;
     const int row = m_current;
-    const bool replaced = storage.get(row, field).isString();
+    const bool replaced = storage.textAt(row, field).has_value();
     storage.set(row, field, coerce(storage.fields[std::size_t(field)], value));
     storage.indexWrite(row, field, replaced);
     storage.notify([row, field](RecordSetObserver &o) { o.valueChanged(row, field); });
 
-    const ChangedField changed{storage.fields[std::size_t(field)].name, storage.get(row, field)};
+    const ChangedField changed(storage, row, field);
     dispatch(m_fieldHandlers, [&](const FieldChangeHandler &handler) {
         // An earlier handler may have moved the cursor; each one gets the changed row.
         moveTo(row);
@@ -861,8 +1023,15 @@ bool RecordSet::find(QStringView criterion)
 
     const int count = recordCount();
     for (int row = isBOF() ? 0 : currentRow(); row < count; ++row) {
-        const Variant &v = m_storage->get(row, field);
-        if (!v.isNull() && v.toText().compare(text, Qt::CaseInsensitive) == 0) {
+        // Texts are compared where they lie; other values as text, null never matching.
+        bool matches;
+        if (const std::optional<QStringView> held = m_storage->textAt(row, field)) {
+            matches = held->compare(text, Qt::CaseInsensitive) == 0;
+        } else {
+            const Variant v = m_storage->get(row, field);
+            matches = !v.isNull() && v.toText().compare(text, Qt::CaseInsensitive) == 0;
+        }
+        if (matches) {
             moveTo(row);
             return true;
         }
@@ -940,7 +1109,7 @@ void RecordSet::checkConsistency() const
         const auto allRows = std::size_t(RecordSetStorage::rowsPerBlock);
         if (!std::all_of(last.cells.get() + usedRows * storage.cellsPerRow,
                          last.cells.get() + allRows * storage.cellsPerRow,
-                         [](const Variant &v) { return v.isEmpty(); }) ||
+                         [](const Cell &cell) { return cell.isEmpty(); }) ||
             !std::all_of(last.flags.get() + usedRows * storage.flagsPerRow,
                          last.flags.get() + allRows * storage.flagsPerRow,
                          [](std::uint8_t flag) { return flag == RecordSetStorage::FlagEmpty; }) ||
@@ -969,7 +1138,7 @@ void RecordSet::checkConsistency() const
         // A fresh index holds the first row of every text of its field, and only those.
         std::size_t firsts = 0;
         for (std::size_t row = 0; row < count; ++row) {
-            const QString *text = storage.textAt(int(row), storage.index.field);
+            const std::optional<QStringView> text = storage.textAt(int(row), storage.index.field);
             if (!text) continue;
             const int found =
                 const_cast<RecordSetStorage &>(storage).findInIndex(storage.index.field, *text);

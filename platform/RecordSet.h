@@ -37,17 +37,37 @@ class TABULON_AUTOTEST_EXPORT RecordSet
 public:
     enum class FieldType { VarWChar = 202, Boolean = 11, Variant = 12 };
     enum class CursorLocation { Server = 2, Client = 3 };
-    enum class CursorType { Unspecified = -1, ForwardOnly = 0, Keyset = 1, Dynamic = 2, Static = 3 };
+    enum class CursorType {
+        Unspecified = -1,
+        ForwardOnly = 0,
+        Keyset = 1,
+        Dynamic = 2,
+        Static = 3
+    };
 
-    struct Field {
+    struct Field
+    {
         QString name;
         FieldType type;
         int definedSize; // characters, for VarWChar; 0 otherwise
         bool nullable;
     };
-    struct ChangedField {
-        const QString &name;
-        const Variant &value;
+    // A field named in a change notification. Its value is read from the row when asked, so
+    // a handler sees what an earlier handler may have written there since.
+    class TABULON_AUTOTEST_EXPORT ChangedField
+    {
+    public:
+        const QString &name() const;
+        Variant value() const;
+
+    private:
+        friend class RecordSet;
+        ChangedField(const RecordSetStorage &storage, int row, int field)
+            : m_storage(&storage), m_row(row), m_field(field)
+        {}
+        const RecordSetStorage *m_storage;
+        int m_row;
+        int m_field;
     };
     using Bookmark = int;
     // count, the changed fields, and the record set through which the change was made (on
@@ -104,7 +124,7 @@ public:
 
     // Values by row index (0-based), without moving the cursor. setValueAt() makes `row`
     // current and then writes, as a grid edit does.
-    const Variant &valueAt(int row, int field) const;
+    Variant valueAt(int row, int field) const;
     void setValueAt(int row, int field, const Variant &value);
 
     // Cursor. The current position is -1 before the first row (BOF) and recordCount() after

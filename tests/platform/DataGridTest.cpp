@@ -53,7 +53,7 @@ protected:
         grid->setFocus();
         bind();
         rs.connectFieldChangeComplete([this](int, auto fields, RecordSet &r) {
-            const QString change = fields[0].name + u'=' + fields[0].value.toText();
+            const QString change = fields[0].name() + u'=' + fields[0].value().toText();
             changes.push_back(
                 QStringLiteral("%1 on %2").arg(change).arg(r.currentRow()).toStdString());
         });

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <limits>
 #include <memory>
 #include <string>
 #include <tuple>
@@ -170,7 +171,7 @@ TEST_F(RecordSetTest, WriteNotifiesObserversOfAllClonesThenItsOwnHandlersOnTheCh
     rs.connectCurrentChanged([&](int row) { log.push_back(line("move %1", row)); });
     rs.connectFieldChangeComplete([&](int count, auto fields, RecordSet &r) {
         EXPECT_EQ(&r, &rs);
-        log.push_back(line("%1 %2=%3 on %4", count, fields[0].name, fields[0].value.toText(),
+        log.push_back(line("%1 %2=%3 on %4", count, fields[0].name(), fields[0].value().toText(),
                            r.currentRow()));
     });
     rs.setValueAt(0, rs.fieldIndex(u"DataType"), 3);
@@ -180,7 +181,7 @@ TEST_F(RecordSetTest, WriteNotifiesObserversOfAllClonesThenItsOwnHandlersOnTheCh
     // A clone shares the rows and their observers, not the cursor or the handlers.
     auto clone = rs.clone();
     clone->connectFieldChangeComplete([&](int, auto fields, RecordSet &r) {
-        log.push_back(line("clone's %1 on %2", fields[0].name, r.currentRow()));
+        log.push_back(line("clone's %1 on %2", fields[0].name(), r.currentRow()));
     });
     EXPECT_TRUE(clone->isBOF());
     clone->moveLast();
@@ -220,7 +221,7 @@ TEST(RecordSetWholeRow, AddedInOneStepOrNotAtAllWhateverTheWidth)
             EXPECT_EQ(count, width);
             seen.clear();
             for (const auto &f : fields)
-                seen.push_back(line("%1=%2 on %3", f.name, f.value.toText(), r.currentRow()));
+                seen.push_back(line("%1=%2 on %3", f.name(), f.value().toText(), r.currentRow()));
         });
         for (int row = 0; row < 256; ++row) {
             auto copy = values;
@@ -249,8 +250,8 @@ TEST_F(RecordSetTest, HandlersMayReenterConnectAndDisconnect)
     // outer one goes on to the next handler.
     Log seen;
     const int first = rs.connectFieldChangeComplete([&](int, auto fields, RecordSet &r) {
-        seen.push_back(line("%1@%2", fields[0].value.toText(), r.currentRow()));
-        if (fields[0].value == Variant("bad")) {
+        seen.push_back(line("%1@%2", fields[0].value().toText(), r.currentRow()));
+        if (fields[0].value() == Variant("bad")) {
             r.setValue(u"Value", false);
             r.moveFirst(); // the next handler still gets the changed row
             r.addNew();    // and a changed field that still refers to it
@@ -258,7 +259,7 @@ TEST_F(RecordSetTest, HandlersMayReenterConnectAndDisconnect)
         }
     });
     rs.connectFieldChangeComplete([&](int, auto fields, RecordSet &r) {
-        seen.push_back(line("second %1@%2", fields[0].value.toText(), r.currentRow()));
+        seen.push_back(line("second %1@%2", fields[0].value().toText(), r.currentRow()));
     });
     rs.setValueAt(1, rs.fieldIndex(u"Value"), "bad");
     EXPECT_EQ(seen, (Log{"bad@1", "False@1", "second False@1", "second False@1"}));
@@ -409,6 +410,55 @@ TEST_F(RecordSetTest, RepeatedTextsShareOneInstanceOfEachText)
     RecordSet closed;
     closed.appendField(QStringLiteral("Flag"), FT::Boolean);
     EXPECT_EQ(errorNumber([&] { closed.setRepeatedTexts(0); }), Error::InvalidProcedureCall);
+}
+
+TEST(RecordSetCells, KeepEveryKindOfValueAndShareTexts)
+{
+    static const char16_t raw[] = u"raw";
+    QString fromTheFront = QString::fromUtf8("..moved start");
+    fromTheFront.remove(0, 2); // the characters now start after the allocation's beginning
+    const QString heap = QString::fromUtf8("heap");
+    {
+        const Variant values[] = {Variant(),
+                                  Variant::null(),
+                                  false,
+                                  true,
+                                  -7,
+                                  std::numeric_limits<int>::min(),
+                                  -0.5,
+                                  QString(),
+                                  QString::fromUtf8(""),
+                                  QStringLiteral("literal"),
+                                  heap,
+                                  QString::fromRawData(reinterpret_cast<const QChar *>(raw), 3),
+                                  fromTheFront};
+        RecordSet rs;
+        rs.appendField(QStringLiteral("Any"), FT::Variant);
+        rs.appendField(QStringLiteral("Text"), FT::VarWChar);
+        rs.open();
+        for (const Variant &value : values) {
+            std::vector<Variant> row{value, value.isString() ? value : Variant("x")};
+            rs.addNew(row);
+        }
+        for (int row = 0; row < rs.recordCount(); ++row) {
+            const Variant &written = values[row];
+            for (int field : {0, 1}) {
+                const Variant read = rs.valueAt(row, field);
+                if (field == 1 && !written.isString()) continue;
+                EXPECT_EQ(read, written) << row;
+                if (!written.isString()) continue;
+                EXPECT_EQ(read.stringValue().isNull(), written.stringValue().isNull()) << row;
+                EXPECT_EQ(read.stringValue().constData(), written.stringValue().constData()) << row;
+            }
+        }
+        EXPECT_TRUE(rs.find(u"Text = 'moved start'"));
+        EXPECT_EQ(rs.currentRow(), 12);
+        EXPECT_EQ(rs.firstRowOf(0, QStringLiteral("heap")), 10);
+        rs.setValueAt(10, 0, 1.5);
+        rs.checkConsistency();
+    }
+    EXPECT_TRUE(heap.isDetached()) << "the table gave back every reference it held";
+    EXPECT_TRUE(fromTheFront.isDetached());
 }
 
 } // namespace
