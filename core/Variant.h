@@ -129,7 +129,7 @@ public:
 
 private:
     // A table's cell keeps the words of a value that is not a text as they are.
-    friend class Cell;
+    friend class TableCell;
 
     // A value is as large as a text, 24 bytes. A text's first word is the address of its
     // shared header: zero, or a multiple of the header's alignment, so never odd. Every other

@@ -47,7 +47,7 @@ const QString &source()
 // with its length in the first word and the address of its characters in the second. Other
 // values keep an odd tag and their payload. The cell owns its reference to a text's header,
 // as a QString does.
-class Cell
+class TableCell
 {
     // Tagged as a Variant tags them, so that they move between the two as two words; a Variant
     // never has RawText's tag, as it keeps its texts as QStrings.
@@ -56,11 +56,11 @@ class Cell
     static constexpr std::uintptr_t tag(Kind kind) { return (std::uintptr_t(kind) << 1) | 1; }
 
 public:
-    Cell() noexcept = default;
-    Cell(Cell &&other) noexcept
+    TableCell() noexcept = default;
+    TableCell(TableCell &&other) noexcept
         : m_first(std::exchange(other.m_first, tag(Empty))), m_second(other.m_second)
     {}
-    Cell &operator=(Cell &&other) noexcept
+    TableCell &operator=(TableCell &&other) noexcept
     {
         if (this != &other) {
             release();
@@ -69,14 +69,14 @@ public:
         }
         return *this;
     }
-    ~Cell() { release(); }
+    ~TableCell() { release(); }
 
     // Takes `value` into this cell, which must be empty; a text is handed over without
     // touching its reference count. Raises DataTooLarge, leaving `value` as it was, for a
     // text of 2^32 characters or more. Other values keep the words a Variant keeps them in.
     void fill(Variant &&value)
     {
-        static_assert(sizeof(Variant::Scalar) == sizeof(Cell) &&
+        static_assert(sizeof(Variant::Scalar) == sizeof(TableCell) &&
                       tag(Double) == Variant::tagOf(Variant::Type::Double) &&
                       tag(RawText) == Variant::tagOf(Variant::Type::String));
         if (value.isString()) {
@@ -89,7 +89,7 @@ public:
     // Replaces the value, as fill() takes it.
     void assign(Variant &&value)
     {
-        Cell taken;
+        TableCell taken;
         taken.fill(std::move(value));
         *this = std::move(taken);
     }
@@ -182,7 +182,7 @@ private:
     std::uintptr_t m_first = tag(Empty);
     std::uint64_t m_second = 0;
 };
-static_assert(sizeof(Cell) == 16);
+static_assert(sizeof(TableCell) == 16);
 
 // The rows and schema that a record set and its clones share. Rows live in blocks of a fixed
 // number of rows: appending never moves the rows already there.
@@ -207,7 +207,7 @@ public:
     };
     struct Block
     {
-        std::unique_ptr<Cell[]> cells;
+        std::unique_ptr<TableCell[]> cells;
         std::unique_ptr<std::uint8_t[]> flags;
         std::unique_ptr<std::uint32_t[]> pooled;
     };
@@ -421,7 +421,7 @@ public:
     // Where one row's values live.
     struct RowSlots
     {
-        Cell *cells;
+        TableCell *cells;
         std::uint8_t *flags;
         std::uint32_t *pooled;
     };
@@ -464,13 +464,13 @@ public:
     // Empties cells. Releasing a text waits for its header, mostly shared with the host's
     // objects, and a large table's cells and headers are rarely in cache: the cells are
     // fetched well ahead, then the headers of the texts in them, so that the misses overlap.
-    static void emptyCells(Cell *cells, std::size_t count)
+    static void emptyCells(TableCell *cells, std::size_t count)
     {
         constexpr std::size_t ahead = 64;
         for (std::size_t i = 0; i < count; ++i) {
             if (i + 2 * ahead < count) prefetchLine(cells + i + 2 * ahead);
             if (i + ahead < count) prefetchLine(cells[i + ahead].sharedHeader());
-            cells[i] = Cell();
+            cells[i] = TableCell();
         }
     }
 
@@ -495,7 +495,7 @@ public:
     Block takeBlock()
     {
         if (spare.empty())
-            return {std::make_unique<Cell[]>(rowsPerBlock * cellsPerRow),
+            return {std::make_unique<TableCell[]>(rowsPerBlock * cellsPerRow),
                     std::make_unique<std::uint8_t[]>(rowsPerBlock * flagsPerRow),
                     std::make_unique<std::uint32_t[]>(rowsPerBlock * pooledPerRow)};
         Block block = std::move(spare.back());
@@ -1109,7 +1109,7 @@ void RecordSet::checkConsistency() const
         const auto allRows = std::size_t(RecordSetStorage::rowsPerBlock);
         if (!std::all_of(last.cells.get() + usedRows * storage.cellsPerRow,
                          last.cells.get() + allRows * storage.cellsPerRow,
-                         [](const Cell &cell) { return cell.isEmpty(); }) ||
+                         [](const TableCell &cell) { return cell.isEmpty(); }) ||
             !std::all_of(last.flags.get() + usedRows * storage.flagsPerRow,
                          last.flags.get() + allRows * storage.flagsPerRow,
                          [](std::uint8_t flag) { return flag == RecordSetStorage::FlagEmpty; }) ||
