@@ -67,16 +67,13 @@ TEST(ControlServices, EachFacilityIsReplacedOnItsOwn)
     }
 }
 
-TEST(ControlServices, AFakeGivenToOneControlLeavesAnotherAlone)
+// A default installed after a control was built serves it, unless it has its own.
+TEST(ControlServices, ALaterDefaultServesOnlyTheControlsWithoutTheirOwn)
 {
     RecordingMessageBox ownBox, laterDefault;
-    ctlAttributes own(nullptr, {.messageBox = &ownBox});
-    ctlAttributes other;
-    // A default installed after the control was built still serves it.
+    ctlAttributes own(nullptr, {.messageBox = &ownBox}), other;
     const ScopedDefault<platform::MessageBoxService> box(laterDefault);
-
-    typeInvalid(own);
-    typeInvalid(other);
+    typeInvalid(own), typeInvalid(other);
     EXPECT_EQ(ownBox.messages.size(), 1u);
     EXPECT_EQ(laterDefault.messages.size(), 1u);
 }

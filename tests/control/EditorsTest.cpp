@@ -75,7 +75,8 @@ TEST(ListItems, BooleansOfferTrueAndFalseEnumerationsTheirTextsWithTheValueMatch
 {
     using Entries = std::vector<std::pair<QString, QString>>;
     // Data type, the attribute's value, the row's value, the entries; the items and the selected.
-    using Case = std::tuple<const char *, std::int32_t, Variant, Variant, Entries, QStringList, int>;
+    using Case =
+        std::tuple<const char *, std::int32_t, Variant, Variant, Entries, QStringList, int>;
     const Case cases[] = {
         {"false boolean", adtBoolean, false, "False", {}, {"True", "False"}, 1},
         {"true boolean", adtBoolean, "True", "x", {}, {"True", "False"}, 0},

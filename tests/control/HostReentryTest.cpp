@@ -150,7 +150,8 @@ TEST_F(HostReentry, AnyCallbackAnyAction)
             const bool hostWroteB = std::string_view(action.name).starts_with("load other,");
             for (const auto &a : other->attributes)
                 EXPECT_TRUE((hostWroteB && a->m_name == "B") ||
-                            (a->writes.empty() && a->unitWrites.empty())) << a->m_name.toStdString();
+                            (a->writes.empty() && a->unitWrites.empty()))
+                    << a->m_name.toStdString();
             expectSound();
             if (!control) continue;
 
