@@ -10,6 +10,7 @@
 #include "tests/support/ScopedLocale.h"
 
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -95,11 +96,7 @@ struct ControlFixture : ::testing::Test
     platform::DataGrid *grid = d->grdEdit;
     std::shared_ptr<FakeCollection> source = std::make_shared<FakeCollection>();
 
-    platform::RecordSet &load()
-    {
-        control.setDataSource(source);
-        return *d->m_rs;
-    }
+    void load() { control.setDataSource(source); }
     // One field of every row of the attribute table, as text.
     QStringList column(AttributeField field) const
     {

@@ -9,7 +9,6 @@
 #include "tests/control/ControlFixture.h"
 
 #include <QListWidget>
-#include <QTest>
 
 using namespace tabulon;
 using platform::Variant;

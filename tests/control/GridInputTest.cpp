@@ -6,7 +6,6 @@
 
 #include <QHeaderView>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QVBoxLayout>
 
 using namespace tabulon;

@@ -4,9 +4,7 @@
 #include "tests/control/ControlFixture.h"
 
 #include <QHeaderView>
-#include <QLineEdit>
 #include <QScreen>
-#include <QTest>
 #include <QVBoxLayout>
 
 using namespace tabulon;

@@ -4,8 +4,6 @@
 
 #include "tessel/Collection.h"
 
-#include <QSignalSpy>
-
 using namespace tabulon;
 using platform::Variant;
 using test::FakeAttribute;
