@@ -35,8 +35,7 @@ private:
     static inline QtMessageHandler s_previous = nullptr;
 };
 
-// An object with a row of each kind: a real shown in mm, an integer, a text, a boolean, an
-// enumeration, a second real in mm and an expression row.
+// Len and B real in mm, Count integer, Note text, Flag boolean, Colour enumerated, Total formula.
 inline std::shared_ptr<FakeCollection> makeObject(double len = 100, double b = 1)
 {
     auto object = std::make_shared<FakeCollection>();

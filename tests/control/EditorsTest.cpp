@@ -29,8 +29,7 @@ struct ActingFileDialog : test::RecordingFileDialog
 
 } // namespace
 
-// The row is remembered when the editor opens: while the dialog is open, the cursor may move or
-// the host may load another object.
+// The row is remembered when the editor opens: the cursor may move or the table go meanwhile.
 TEST(Editors, FileEditorStartsAtTheRowsPathAndWritesOnlyAChosenFileToItsRow)
 {
     const auto files = platform::FileSystemService::instance().createFileSystem();

@@ -60,8 +60,7 @@ struct GridInput : test::ControlFixture
 
 } // namespace
 
-// Locked and expression rows are drawn in the disabled text colour whatever the fore colour; a
-// button is pressed only on button rows.
+// Locked and expression rows are drawn in the disabled text colour; buttons only on button rows.
 TEST_F(GridInput, EachRowKindGetsItsModeWhenItsValueCellBecomesCurrent)
 {
     control.resize(400, 300);
@@ -108,8 +107,7 @@ TEST_F(GridInput, EachRowKindGetsItsModeWhenItsValueCellBecomesCurrent)
     EXPECT_TRUE(d->m_colValue->hasButton() && d->m_colValue->isLocked());
 }
 
-// Tab and Enter step within the rows shown and wrap to the top one shown; GotoNextRow does so
-// too, with the new row's mode applied. Delete clears file and folder values only.
+// Tab, Enter and GotoNextRow step within the rows shown; Delete clears file and folder values.
 TEST_F(GridInput, KeysAndRowStepping)
 {
     EXPECT_THROW(control.GotoNextRow(), platform::Error) << "no attributes shown";
@@ -147,8 +145,7 @@ TEST_F(GridInput, KeysAndRowStepping)
     }
 }
 
-// With record selectors a column header's click selects every row, a row selector's that row.
-// No table, before the first row, after the last: nothing the user does reaches an error.
+// Record selectors select rows by header clicks; no table or cursor position reaches an error.
 TEST_F(GridInput, Selection)
 {
     control.setRecordSelectors(true);
@@ -179,8 +176,7 @@ TEST_F(GridInput, Selection)
     EXPECT_EQ(std::pair(int(changes.count()), control.SelectedCount()), std::pair(1, 0));
 }
 
-// In a form the control takes the focus as its grid does and gives it up with Ctrl+Tab, an open
-// edit written first; it gets more room than a few rows.
+// In a form the control takes the focus and gives it up with Ctrl+Tab, an open edit written.
 TEST_F(GridInput, KeyboardWalksThroughAForm)
 {
     QWidget form;

@@ -1,5 +1,4 @@
-// A host may do anything from any call the control makes into it. Each case runs one edit with
-// the host acting once from one callback; the sanitizers judge what freed memory was touched.
+// A host may do anything from any call the control makes into it; the sanitizers judge the rest.
 
 #include "tests/control/ControlFixture.h"
 
@@ -16,8 +15,7 @@ using Op = FakeAttribute::Op;
 
 namespace {
 
-// Where the host acts: an attribute operation, else the lookup, the message box or
-// AttributeChange, by name. Without a row the edit is SetAttributeValue("Len", 5).
+// Where the host acts: an attribute operation, else a hook by name. No row: SetAttributeValue.
 const struct Callback
 {
     const char *name, *row, *typed;
@@ -166,8 +164,7 @@ TEST_F(HostReentry, AnyCallbackAnyAction)
     }
 }
 
-// The load reads the host too: whatever the host does from a read, the control survives and
-// shows each attribute of what it ends up with once.
+// The load reads the host too: whatever the host does from a read, the control survives.
 TEST_F(HostReentry, ActingDuringALoad)
 {
     for (const auto order : {ctlAttributes::eGDODefault, ctlAttributes::eGDOInsertion}) {
@@ -187,8 +184,7 @@ TEST_F(HostReentry, ActingDuringALoad)
     }
 }
 
-// AttributeChange answered with SetAttributeValue raises AttributeChange again. A host that
-// settles (B follows Len) gets its nesting; one that never does is stopped with a warning.
+// AttributeChange answered with a change: a settling host gets its nesting, an endless one stops.
 TEST_F(HostReentry, AnsweringAChangeWithAChangeIsBounded)
 {
     reset(true);

@@ -1,5 +1,4 @@
-// The grid repaints only what changed. After each step the window must show what a full repaint
-// would: nothing stale is left on screen.
+// The grid repaints only what changed; after each step nothing stale may be left on screen.
 
 #include "tests/control/ControlFixture.h"
 

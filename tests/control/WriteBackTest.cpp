@@ -122,8 +122,7 @@ TEST_F(WriteBack, TypedValues)
     }
 }
 
-// The typed unit reaches the attribute and only expression rows are redisplayed; the refresh,
-// which moves the table's cursor while the grid's editor is written, leaves the row current.
+// Only expression rows are redisplayed after an edit, and the row the edit left stays current.
 TEST_F(WriteBack, TypingIntoTheGridWritesBackAndRefreshesTheExpressionRows)
 {
     auto first = source->add("E1", adtReal, 1.0);
@@ -145,8 +144,7 @@ TEST_F(WriteBack, TypingIntoTheGridWritesBackAndRefreshesTheExpressionRows)
     EXPECT_EQ(log.lines(), QStringList());
 }
 
-// Whichever attribute operation throws: the flag comes down, only a failed validation is reported,
-// the event follows exactly a write or a refusal, and the next edit works.
+// Whichever attribute operation throws, the edit ends cleanly and the next one works.
 TEST_F(WriteBack, AnyFailingAttributeOperationEndsTheEditCleanly)
 {
     // The row, what is typed, and what a write may hand the attribute.
@@ -187,8 +185,7 @@ TEST_F(WriteBack, AnyFailingAttributeOperationEndsTheEditCleanly)
     EXPECT_EQ(changes.size() + services.messageBox.messages.size(), 0);
 }
 
-// SetAttributeValue goes through the edit road; without units the cell under a decimal comma
-// holds "12,5", which must not read back as 12.
+// SetAttributeValue goes the edit road; a decimal comma in the cell must not read back as 12.
 TEST_F(WriteBack, HostCalls)
 {
     auto a = loadOnly(Row::Length);
@@ -213,8 +210,7 @@ TEST_F(WriteBack, HostCalls)
     EXPECT_TRUE(services.messageBox.messages.empty());
 }
 
-// The expression rows the refresh visits are the rows whose "Expression" holds true, whoever
-// added or changed them, and only those of the table followed.
+// The rows the refresh visits: those whose "Expression" holds true, however set, of one table.
 TEST(ExpressionRowList, FollowsEveryWayTheFlagChanges)
 {
     auto table = createAttributeTable(), other = createAttributeTable();

@@ -1,5 +1,4 @@
-// The control without edits: properties, services, sources, the attribute table a load builds,
-// layout.
+// The control without edits: properties, services, sources, the table a load builds, layout.
 
 #include "tests/control/ControlFixture.h"
 
@@ -128,8 +127,7 @@ TEST_F(Control, AssigningASource)
     EXPECT_EQ(grid->dataSource(), nullptr);
 }
 
-// One row per visible attribute, in twelve fields, in the display order; the grid is bound,
-// standing before the first row.
+// One row per visible attribute in the display order; the grid bound, before the first row.
 TEST_F(Control, ALoadFillsTheTableInDisplayOrderAndBindsTheGrid)
 {
     for (const char *n : {"A", "B", "Hidden", "C"})
@@ -256,8 +254,7 @@ TEST_F(Control, Layout)
     EXPECT_EQ(d->m_sngPropFraction, fraction);
 }
 
-// A failed creation is told in the message box in use; the control still works: a refused value
-// is still reported, in the same box.
+// A failed creation is told in the box in use; a refused value later goes to the same box.
 TEST(ControlServices, EachFacilityIsReplacedOnItsOwn)
 {
     RecordingMessageBox processBox, ownBox;
