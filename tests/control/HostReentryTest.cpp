@@ -1,4 +1,4 @@
-// A host may do anything from any call the control makes into it; the sanitizers judge the rest.
+// The host acts once from any one call the control makes into it; the control must stay sound.
 
 #include "tests/control/ControlFixture.h"
 
