@@ -242,8 +242,9 @@ TEST_F(Control, Layout)
     EXPECT_NEAR(d->m_colValue->width(),
                 grid->gridWidth() - d->m_colProperty->left() - 1500 - d->m_sngRightMargin, pixel);
 
-    // A column resize sets the property column's share, unless the grid is narrower than its
-    // margin.
+    // A column resize sets the property column's share, unless the grid (shown, so that it
+    // follows the control's size) is narrower than its margin.
+    control.show();
     bool cancel = false;
     d->m_colProperty->setWidth(1500);
     Q_EMIT grid->columnResizedByUser(0, cancel);
