@@ -10,6 +10,7 @@
 #include "tests/support/ScopedLocale.h"
 
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -34,8 +35,7 @@ private:
     static inline QtMessageHandler s_previous = nullptr;
 };
 
-// An object with a row of each kind: a real shown in mm, an integer, a text, a boolean, an
-// enumeration, a second real in mm and an expression row.
+// Len and B real in mm, Count integer, Note text, Flag boolean, Colour enumerated, Total formula.
 inline std::shared_ptr<FakeCollection> makeObject(double len = 100, double b = 1)
 {
     auto object = std::make_shared<FakeCollection>();
@@ -95,11 +95,7 @@ struct ControlFixture : ::testing::Test
     platform::DataGrid *grid = d->grdEdit;
     std::shared_ptr<FakeCollection> source = std::make_shared<FakeCollection>();
 
-    platform::RecordSet &load()
-    {
-        control.setDataSource(source);
-        return *d->m_rs;
-    }
+    void load() { control.setDataSource(source); }
     // One field of every row of the attribute table, as text.
     QStringList column(AttributeField field) const
     {

@@ -9,7 +9,6 @@
 #include "tests/control/ControlFixture.h"
 
 #include <QListWidget>
-#include <QTest>
 
 using namespace tabulon;
 using platform::Variant;
@@ -30,47 +29,39 @@ struct ActingFileDialog : test::RecordingFileDialog
 
 } // namespace
 
-// The row is remembered when the editor opens: while the dialog is open, the cursor may move or
-// the host may load another object.
+// The row is remembered when the editor opens: the cursor may move or the table go meanwhile.
 TEST(Editors, FileEditorStartsAtTheRowsPathAndWritesOnlyAChosenFileToItsRow)
 {
     const auto files = platform::FileSystemService::instance().createFileSystem();
-    const struct
-    {
-        const char *name;
-        std::optional<QString> answer;
-        QString failure;
-        bool replaceTable;
-        QString value; // the first row's value afterwards, in the table then shown
-    } cases[] = {
-        {"chosen", QStringLiteral("/data/b.dxf"), {}, false, "/data/b.dxf"},
-        {"cancelled", std::nullopt, {}, false, "/data/plans/a.dxf"},
-        {"dialog fails", QStringLiteral("/data/b.dxf"), QStringLiteral("no dialog"), false,
-         "/data/plans/a.dxf"},
-        {"host loads another object meanwhile", QStringLiteral("/data/b.dxf"), {}, true, ""},
+    const QString chosen = QStringLiteral("/data/b.dxf"), old = QStringLiteral("/data/plans/a.dxf");
+    // The dialog's answer, its failure, whether the host replaces the table; the first row's
+    // value afterwards, in the table then shown.
+    const std::tuple<const char *, std::optional<QString>, QString, bool, QString> cases[] = {
+        {"chosen", chosen, {}, false, chosen},
+        {"cancelled", std::nullopt, {}, false, old},
+        {"dialog fails", chosen, QStringLiteral("no dialog"), false, old},
+        {"host loads another object meanwhile", chosen, {}, true, ""},
     };
     const auto twoRows = [] {
         std::unique_ptr<platform::RecordSet> table = createAttributeTable();
-        table->addNew();
-        table->addNew();
+        table->addNew(), table->addNew();
         return table;
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto &[name, answer, failure, replaceTable, value] : cases) {
+        SCOPED_TRACE(name);
         std::unique_ptr<platform::RecordSet> table = twoRows(), kept;
-        table->setValueAt(0, fValue, QStringLiteral("/data/plans/a.dxf"));
+        table->setValueAt(0, fValue, old);
         ActingFileDialog dialogs;
-        dialogs.answers = {c.answer};
-        dialogs.failure = c.failure;
-        dialogs.whileOpen = [&] {
+        dialogs.answers = {answer}, dialogs.failure = failure;
+        dialogs.whileOpen = [&, replace = replaceTable] {
             table->moveLast();
-            if (c.replaceTable) kept = std::exchange(table, twoRows()); // kept: no address reuse
+            if (replace) kept = std::exchange(table, twoRows()); // kept: no address reuse
         };
         EditorRow row(table);
         FileEditor(dialogs, *files, nullptr).edit(row);
 
         EXPECT_EQ(table->valueAt(0, fValue).toText() + u'|' + table->valueAt(1, fValue).toText(),
-                  c.value + u'|');
+                  value + u'|');
         ASSERT_EQ(dialogs.requests.size(), 1u);
         const auto &r = dialogs.requests[0];
         EXPECT_EQ(r.title + u'|' + r.fileName + u'|' + r.folder,
@@ -81,15 +72,10 @@ TEST(Editors, FileEditorStartsAtTheRowsPathAndWritesOnlyAChosenFileToItsRow)
 TEST(ListItems, BooleansOfferTrueAndFalseEnumerationsTheirTextsWithTheValueMatched)
 {
     using Entries = std::vector<std::pair<QString, QString>>;
-    const struct
-    {
-        const char *name;
-        std::int32_t type;
-        Variant value, rowValue;
-        Entries entries;
-        QStringList items;
-        int selected;
-    } cases[] = {
+    // Data type, the attribute's value, the row's value, the entries; the items and the selected.
+    using Case =
+        std::tuple<const char *, std::int32_t, Variant, Variant, Entries, QStringList, int>;
+    const Case cases[] = {
         {"false boolean", adtBoolean, false, "False", {}, {"True", "False"}, 1},
         {"true boolean", adtBoolean, "True", "x", {}, {"True", "False"}, 0},
         {"trimmed, any case", adtText, "r", " red ", {{"r", "Red"}, {"g", "Green"}},
@@ -98,13 +84,11 @@ TEST(ListItems, BooleansOfferTrueAndFalseEnumerationsTheirTextsWithTheValueMatch
         {"empty value", adtText, "", Variant(), {{"a", "A"}}, {"", "A"}, 0},
         {"the last match wins", adtText, "a", "a", {{"1", "A"}, {"2", "a"}}, {"A", "a"}, 1},
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.name);
-        test::FakeAttribute attribute("X", c.type, c.value);
-        attribute.m_enum = c.entries;
-        const ListItems list = listItemsFor(attribute, c.rowValue);
-        EXPECT_EQ(list.items, c.items);
-        EXPECT_EQ(list.selected, c.selected);
+    for (const auto &[name, type, value, rowValue, entries, items, selected] : cases) {
+        test::FakeAttribute attribute("X", type, value);
+        attribute.m_enum = entries;
+        const ListItems list = listItemsFor(attribute, rowValue);
+        EXPECT_EQ(std::pair(list.items, list.selected), std::pair(items, selected)) << name;
     }
 }
 

@@ -6,7 +6,6 @@
 
 #include <QHeaderView>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QVBoxLayout>
 
 using namespace tabulon;
@@ -61,8 +60,7 @@ struct GridInput : test::ControlFixture
 
 } // namespace
 
-// Locked and expression rows are drawn in the style's disabled text colour, whatever the fore
-// colour; a button is pressed only on button rows.
+// Locked and expression rows are drawn in the disabled text colour; buttons only on button rows.
 TEST_F(GridInput, EachRowKindGetsItsModeWhenItsValueCellBecomesCurrent)
 {
     control.resize(400, 300);
@@ -75,15 +73,15 @@ TEST_F(GridInput, EachRowKindGetsItsModeWhenItsValueCellBecomesCurrent)
     const QImage image = grid->viewport()->grab().toImage();
     QSignalSpy buttons(grid, &platform::DataGrid::buttonClicked);
     for (int row = 0; row < kRowCount; ++row) {
+        SCOPED_TRACE(kRows[row].name);
         const QString mode = QString::fromLatin1(kRows[row].mode);
         const bool edit = mode == u"Edit", button = !edit && mode != u"Locked";
-        SCOPED_TRACE(kRows[row].name);
+        const bool readOnly = mode == u"Locked" || mode == u"Expression";
         QSet<QRgb> inks;
         const QRect r = grid->visualRect(grid->model()->index(row, 0));
         for (int y = r.top(); y <= r.bottom(); ++y)
             for (int x = r.left(); x <= r.right(); ++x)
                 inks.insert(image.pixel(x, y) & 0xFFFFFF);
-        const bool readOnly = mode == u"Locked" || mode == u"Expression";
         EXPECT_EQ(std::pair(inks.contains(0xFF0000), inks.contains(disabled)),
                   std::pair(!readOnly, readOnly));
 
@@ -97,8 +95,8 @@ TEST_F(GridInput, EachRowKindGetsItsModeWhenItsValueCellBecomesCurrent)
         EXPECT_EQ(buttons.count(), pressed + (button ? 1 : 0));
     }
 
-    // The list closing switches the button off; a click on the same cell brings it back. A move
-    // made while the control itself writes the table leaves the value column as it was.
+    // A click on the current cell brings back the button the list's closing took; a move made
+    // while the control itself writes the table leaves the value column as it was.
     click(7, 1);
     d->m_colValue->setButton(false);
     click(7, 1);
@@ -109,8 +107,7 @@ TEST_F(GridInput, EachRowKindGetsItsModeWhenItsValueCellBecomesCurrent)
     EXPECT_TRUE(d->m_colValue->hasButton() && d->m_colValue->isLocked());
 }
 
-// Tab and Enter step within the rows shown and wrap to the top one shown; GotoNextRow does so
-// too, with the new row's mode applied. Delete clears file and folder values only.
+// Tab, Enter and GotoNextRow step within the rows shown; Delete clears file and folder values.
 TEST_F(GridInput, KeysAndRowStepping)
 {
     EXPECT_THROW(control.GotoNextRow(), platform::Error) << "no attributes shown";
@@ -148,9 +145,7 @@ TEST_F(GridInput, KeysAndRowStepping)
     }
 }
 
-// With record selectors, a click on a column's header selects every row, one on a row's
-// selector that row. No table, before the first row, after the last: nothing the user does
-// reaches an error.
+// Record selectors select rows by header clicks; no table or cursor position reaches an error.
 TEST_F(GridInput, Selection)
 {
     control.setRecordSelectors(true);
@@ -181,30 +176,15 @@ TEST_F(GridInput, Selection)
     EXPECT_EQ(std::pair(int(changes.count()), control.SelectedCount()), std::pair(1, 0));
 }
 
-// A column resize sets the property column's share, unless the grid is narrower than its margin.
-TEST_F(GridInput, ColumnResize)
-{
-    bool cancel = false;
-    d->m_colProperty->setWidth(1500);
-    Q_EMIT grid->columnResizedByUser(0, cancel);
-    EXPECT_FLOAT_EQ(d->m_sngPropFraction, float(1500 / (grid->gridWidth() - d->m_sngRightMargin)));
-    control.resize(0, 150);
-    const float fraction = d->m_sngPropFraction;
-    Q_EMIT grid->columnResizedByUser(0, cancel);
-    EXPECT_EQ(d->m_sngPropFraction, fraction);
-}
-
-// In a form the control takes the focus as its grid does and gives it up with Ctrl+Tab, an
-// open edit written first; it gets more room than a few rows.
+// In a form the control takes the focus and gives it up with Ctrl+Tab, an open edit written.
 TEST_F(GridInput, KeyboardWalksThroughAForm)
 {
     QWidget form;
-    auto *layout = new QVBoxLayout(&form);
     auto *before = new QLineEdit(&form);
     auto *embedded = new ctlAttributes(&form, services);
     auto *after = new QPushButton(QStringLiteral("OK"), &form);
-    for (QWidget *w : std::initializer_list<QWidget *>{before, embedded, after})
-        layout->addWidget(w);
+    auto *layout = new QVBoxLayout(&form);
+    layout->addWidget(before), layout->addWidget(embedded), layout->addWidget(after);
     embedded->setDataSource(source);
     form.resize(400, 500);
     form.show();

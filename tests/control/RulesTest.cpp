@@ -1,5 +1,4 @@
-// The control's pure rules, one table of cases each: edit modes, the drop-down list's place,
-// the next row, unit names, rounding and parsing of values.
+// The control's pure rules, one table of cases each.
 
 #include "control/EditMode.h"
 #include "control/ListPlacement.h"
@@ -27,12 +26,9 @@ using test::errorNumber;
 TEST(GetEditMode, FirstMatchingTestDecides)
 {
     const Variant null = Variant::null();
-    const struct
-    {
-        const char *name;
-        EditModeFields fields; // Editable, Expression, UnitsType, AllowableValues, DataType
-        const char *mode;      // or the number of the error raised
-    } cases[] = {
+    // Fields: Editable, Expression, UnitsType, AllowableValues, DataType; the mode, or the number
+    // of the error raised.
+    const std::tuple<const char *, EditModeFields, const char *> cases[] = {
         {"editable text row", {true, false, "mm", "", "1"}, "Edit"},
         {"editable null, expression true", {null, true, "", "", "1"}, "Locked"},
         {"editable false beats everything", {false, true, "FILE", "enumeration", "4"}, "Locked"},
@@ -54,11 +50,11 @@ TEST(GetEditMode, FirstMatchingTestDecides)
         {"data type no number", {true, false, "", "", "four"}, "13"},
         {"data type empty text", {true, false, "", "", ""}, "13"},
     };
-    for (const auto &c : cases) {
+    for (const auto &[name, fields, expected] : cases) {
         QString mode;
-        if (const int error = test::errorNumber([&] { mode = GetEditMode(c.fields); }))
+        if (const int error = errorNumber([&] { mode = GetEditMode(fields); }))
             mode = QString::number(error);
-        EXPECT_EQ(mode, QString::fromUtf8(c.mode)) << c.name;
+        EXPECT_EQ(mode, QString::fromUtf8(expected)) << name;
     }
 }
 
@@ -86,14 +82,9 @@ TEST(PlaceDropDownList, DirectionHeightAndTop)
 {
     constexpr double h = 240;
     constexpr auto down = ListDirection::DropsDown, up = ListDirection::PopsUp;
-    const struct
-    {
-        const char *name;
-        double rowTop, gridHeight; // rows below: (gridHeight - rowTop) / h; above: rowTop / h + 1
-        int items;
-        ListDirection direction;
-        double rows, top; // height in row heights; top in row heights below the grid's top
-    } cases[] = {
+    // Row top and grid height (rows below: (gridHeight - rowTop) / h; above: rowTop / h + 1),
+    // items; the direction, the list's height and top in row heights from the grid's top.
+    const std::tuple<const char *, double, double, int, ListDirection, double, double> cases[] = {
         {"10 below, 3 items: items + 1 high", 0, 10 * h, 3, down, 4, 0},
         {"10 below, 10 items fit", 0, 10 * h, 10, down, 11, 0},
         {"10 below, 11 items: as high as the room", 0, 10 * h, 11, down, 10, 0},
@@ -105,25 +96,19 @@ TEST(PlaceDropDownList, DirectionHeightAndTop)
         {"4 below, 3 above: drops down", 2 * h, 6 * h, 20, down, 4, 2},
         {"row top between rows: 2 below, 2 above", 1.5 * h, 3.5 * h, 9, up, 2, 0.5},
     };
-    for (const auto &c : cases) {
-        const ListPlacement p = PlaceDropDownList({h, c.rowTop, 100, c.gridHeight, 7, 9}, c.items);
-        EXPECT_EQ(std::tuple(p.direction, p.left, p.width), std::tuple(c.direction, 7.0, 9.0))
-            << c.name;
-        EXPECT_DOUBLE_EQ(p.height, c.rows * h) << c.name;
-        EXPECT_DOUBLE_EQ(p.top, 100 + c.top * h) << c.name;
+    for (const auto &[name, rowTop, gridHeight, items, direction, rows, top] : cases) {
+        const ListPlacement p = PlaceDropDownList({h, rowTop, 100, gridHeight, 7, 9}, items);
+        EXPECT_EQ(std::tuple(p.direction, p.left, p.width, p.height, p.top),
+                  std::tuple(direction, 7.0, 9.0, rows * h, 100 + top * h)) << name;
     }
-    const auto rowHeightZero = [] { PlaceDropDownList({0, 0, 0, 2400, 0, 0}, 3); };
-    EXPECT_EQ(test::errorOf(rowHeightZero), "11: Division by zero");
+    EXPECT_EQ(test::errorOf([] { PlaceDropDownList({0, 0, 0, 2400, 0, 0}, 3); }),
+              "11: Division by zero");
 }
 
 TEST(NextRow, StepsWithinTheVisibleRowsAndWrapsToTheTopOne)
 {
-    const struct
-    {
-        const char *name;
-        GridRows rows; // current (from the first visible), visible, first visible, row count
-        int row, tableRow;
-    } cases[] = {
+    // Current row (from the first visible), visible rows, first visible, row count; the step.
+    const std::tuple<const char *, GridRows, int, int> cases[] = {
         {"Tab on row 0 of 5 visible", {0, 5, 0, 20}, 1, 1},
         {"last visible row wraps", {4, 5, 0, 20}, 0, 0},
         {"scrolled: next to last goes to the last", {3, 5, 10, 20}, 4, 14},
@@ -134,13 +119,12 @@ TEST(NextRow, StepsWithinTheVisibleRowsAndWrapsToTheTopOne)
         {"last table row with room below wraps", {1, 10, 18, 20}, 0, 18},
         {"empty table: no step", {-1, 5, 0, 0}, -1, -1},
     };
-    for (const auto &c : cases) {
+    for (const auto &[name, grid, row, tableRow] : cases) {
         // Only GotoNextRow brings the new current cell into view.
-        const RowStep key = NextRowOnTabOrEnter(c.rows), call = NextRowOnGotoNextRow(c.rows);
-        EXPECT_EQ(std::tuple(key.row, key.tableRow, key.makeVisible),
-                  std::tuple(c.row, c.tableRow, false)) << c.name;
-        EXPECT_EQ(std::tuple(call.row, call.tableRow, call.makeVisible),
-                  std::tuple(c.row, c.tableRow, c.row >= 0)) << c.name;
+        const RowStep key = NextRowOnTabOrEnter(grid), call = NextRowOnGotoNextRow(grid);
+        EXPECT_EQ(std::tuple(key.row, key.tableRow, key.makeVisible, call.row, call.tableRow,
+                             call.makeVisible),
+                  std::tuple(row, tableRow, false, row, tableRow, row >= 0)) << name;
     }
 }
 

@@ -4,10 +4,6 @@
 
 #include "tessel/Collection.h"
 
-#include <QSignalSpy>
-
-#include <cmath>
-
 using namespace tabulon;
 using platform::Variant;
 using test::FakeAttribute;
@@ -16,6 +12,7 @@ using test::FakeCollection;
 namespace {
 
 const QString kTitle = QStringLiteral("CorvinAttributesEditor");
+const QString kRejected = QStringLiteral("Invalid value ( %1 )\r\n%2 has not been changed");
 
 // The rows of test::makeObject() edited here.
 enum class Row { Length, Count, Note, Flag, Colour };
@@ -57,7 +54,6 @@ TEST_F(WriteBack, TypedValues)
 {
     const QLocale en = test::enUS, de = test::deDE;
     const QString longText = QStringLiteral("0123456789").repeated(30) + QStringLiteral("end");
-    const QString rejected = QStringLiteral("Invalid value ( %1 )\r\n%2 has not been changed");
     const struct
     {
         const char *name;
@@ -71,8 +67,7 @@ TEST_F(WriteBack, TypedValues)
         bool reported;
         QString shown;
     } cases[] = {
-        // "." is the only decimal separator whatever the locale: the number ends at the comma
-        // and ",5 ft" names no unit.
+        // "." is the only decimal separator: the number ends at the comma, ",5 ft" names no unit.
         {"decimal comma, en_US", en, Row::Length, "12,5", true, 12.0, 0, "", true, "12 mm"},
         {"decimal comma and unit", de, Row::Length, "12,5 ft", true, 12.0, 0, "", true, "12 mm"},
         {"decimal point, de_DE", de, Row::Length, "12.5 ft", true, 12.5, 3, "", true, "12,5 mm"},
@@ -81,7 +76,7 @@ TEST_F(WriteBack, TypedValues)
         {"NaN", en, Row::Length, "NaN", true, 0.0, 0, "", true, "0.00E+00 mm"},
         {"inf", en, Row::Length, "inf", true, 0.0, 0, "", true, "0.00E+00 mm"},
         // Digits past a double's range read as infinity, which is refused like a bad value.
-        {"1e999", en, Row::Length, "1e999", true, 100.0, -1, rejected.arg("1e999", "Length"), true,
+        {"1e999", en, Row::Length, "1e999", true, 100.0, -1, kRejected.arg("1e999", "Length"), true,
          "100 mm"},
         // An integer past 32 bits overflows: the notification ends, nothing is said or stored.
         {"2^31", en, Row::Count, "2147483648", true, 7, -1, "", false, "2147483648"},
@@ -89,7 +84,7 @@ TEST_F(WriteBack, TypedValues)
         // The value cell has no length limit of its own; the attribute decides.
         {"303 characters", en, Row::Note, longText, true, longText, -1, "", true, longText},
         {"303 characters refused", en, Row::Note, longText, false, "n", -1,
-         rejected.arg(longText, "Remark"), true, "n"},
+         kRejected.arg(longText, "Remark"), true, "n"},
         // A boolean that does not convert is stored as false by the nested notification.
         {"boolean", en, Row::Flag, "True", true, "True", -1, "", true, "True"},
         {"not a boolean", en, Row::Flag, "maybe", true, false, -1,
@@ -118,21 +113,16 @@ TEST_F(WriteBack, TypedValues)
                       c.message.isEmpty() ? QStringList() : QStringList{kTitle + u'|' + c.message});
             EXPECT_EQ(changed(), c.reported ? QStringList{a.m_name} : QStringList());
             EXPECT_EQ(column(fValue), QStringList{c.shown});
-            // Validation gets a finite candidate, as the row's data type takes it.
+            // Validation gets the candidate as the row's data type takes it.
             const Variant::Type candidate[] = {Variant::Type::Double, Variant::Type::Int,
                                                Variant::Type::String};
-            for (const Variant &v : a.validated) {
-                EXPECT_FALSE(v.isNumber() && !std::isfinite(v.toDouble()));
-                if (c.row <= Row::Note) {
-                    EXPECT_EQ(v.type(), candidate[int(c.row)]);
-                }
-            }
+            for (const Variant &v : a.validated)
+                EXPECT_TRUE(c.row > Row::Note || v.type() == candidate[int(c.row)]);
         }
     }
 }
 
-// The typed unit reaches the attribute and only expression rows are redisplayed. The refresh moves
-// the table's cursor while the grid's editor is being written: the row must stay current.
+// Only expression rows are redisplayed after an edit, and the row the edit left stays current.
 TEST_F(WriteBack, TypingIntoTheGridWritesBackAndRefreshesTheExpressionRows)
 {
     auto first = source->add("E1", adtReal, 1.0);
@@ -154,45 +144,37 @@ TEST_F(WriteBack, TypingIntoTheGridWritesBackAndRefreshesTheExpressionRows)
     EXPECT_EQ(log.lines(), QStringList());
 }
 
-// Whichever attribute operation throws: the flag comes down, only a failed validation is reported,
-// the event follows exactly a write or a refusal, and the next edit works.
+// Whichever attribute operation throws, the edit ends cleanly and the next one works.
 TEST_F(WriteBack, AnyFailingAttributeOperationEndsTheEditCleanly)
 {
-    const struct
-    {
-        Row row;
-        const char *typed;
-        Variant received; // what a write may hand the attribute
-    } kinds[] = {
+    // The row, what is typed, and what a write may hand the attribute.
+    const std::tuple<Row, const char *, Variant> kinds[] = {
         {Row::Length, "3 ft", 3.0},    {Row::Count, "5", 5},        {Row::Note, "abc", "abc"},
         {Row::Flag, "False", "False"}, {Row::Colour, "Green", "g"},
     };
     using Op = FakeAttribute::Op;
-    for (const auto &kind : kinds) {
+    for (const auto &[row, typed, received] : kinds) {
         for (int op = int(Op::Name); op <= int(Op::DisplayText); ++op) {
-            auto a = loadOnly(kind.row);
+            auto a = loadOnly(row);
             SCOPED_TRACE(a->m_name.toStdString() + " op " + std::to_string(op));
             a->throwOn = Op(op);
-            type(kind.typed);
+            type(typed);
 
             EXPECT_FALSE(d->m_bUpdating);
             EXPECT_NO_THROW(d->m_rs->checkConsistency());
-            // Only a failed validation is reported, as a refusal.
-            const bool refused = Op(op) == Op::Validate && kind.row <= Row::Note;
-            ASSERT_EQ(services.messageBox.messages.size(), refused ? 1u : 0u);
-            if (refused) {
-                EXPECT_TRUE(services.messageBox.messages[0].text.startsWith(u"Invalid value ( "));
-            }
+            const bool refused = Op(op) == Op::Validate && row <= Row::Note;
+            EXPECT_EQ(test::said(services.messageBox),
+                      refused ? QStringList{kTitle + u'|' + kRejected.arg(typed, a->m_displayName)}
+                              : QStringList());
             for (const Variant &w : a->writes)
-                EXPECT_EQ(w, kind.received);
+                EXPECT_EQ(w, received);
             for (const auto &[units, v] : a->unitWrites)
-                EXPECT_EQ(Variant(v), kind.received);
-            const bool happened = !a->writes.empty() || !a->unitWrites.empty() ||
-                                  !services.messageBox.messages.empty();
+                EXPECT_EQ(Variant(v), received);
+            const bool happened = !a->writes.empty() || !a->unitWrites.empty() || refused;
             EXPECT_EQ(changes.size(), happened ? 1 : 0);
 
             a->throwOn = Op::None;
-            type(kind.typed);
+            type(typed);
             EXPECT_EQ(changes.size(), happened ? 2 : 1);
         }
     }
@@ -203,8 +185,7 @@ TEST_F(WriteBack, AnyFailingAttributeOperationEndsTheEditCleanly)
     EXPECT_EQ(changes.size() + services.messageBox.messages.size(), 0);
 }
 
-// SetAttributeValue goes through the edit road; without units the cell under a decimal comma
-// holds "12,5", which must not read back as 12.
+// SetAttributeValue goes the edit road; a decimal comma in the cell must not read back as 12.
 TEST_F(WriteBack, HostCalls)
 {
     auto a = loadOnly(Row::Length);
@@ -220,20 +201,16 @@ TEST_F(WriteBack, HostCalls)
     loadOnly(Row::Length);
     control.SetAttributeDisplayUnits("Len", "m");
     EXPECT_EQ(column(fValue), QStringList{"100"}) << "no unit shown without ShowUnits";
-    for (const QLocale &locale : {test::enUS, test::deDE}) {
-        const test::ScopedLocale scoped(locale);
-        auto object = std::make_shared<tessel::Collection>();
-        object->add(QStringLiteral("Len"), adtReal)->setUnitsText(QStringLiteral("mm"));
-        control.setDataSource(object);
-        control.SetAttributeValue("Len", 12.5);
-        EXPECT_EQ(object->attribute(QStringLiteral("Len"))->value(), Variant(12.5))
-            << locale.name().toStdString();
-        EXPECT_TRUE(services.messageBox.messages.empty());
-    }
+    const test::ScopedLocale german(test::deDE);
+    auto object = std::make_shared<tessel::Collection>();
+    object->add(QStringLiteral("Len"), adtReal)->setUnitsText(QStringLiteral("mm"));
+    control.setDataSource(object);
+    control.SetAttributeValue("Len", 12.5);
+    EXPECT_EQ(object->attribute(QStringLiteral("Len"))->value(), Variant(12.5));
+    EXPECT_TRUE(services.messageBox.messages.empty());
 }
 
-// The expression rows the refresh visits are the rows whose "Expression" holds true, whoever
-// added or changed them, and only those of the table followed.
+// The rows the refresh visits: those whose "Expression" holds true, however set, of one table.
 TEST(ExpressionRowList, FollowsEveryWayTheFlagChanges)
 {
     auto table = createAttributeTable(), other = createAttributeTable();
@@ -241,7 +218,6 @@ TEST(ExpressionRowList, FollowsEveryWayTheFlagChanges)
     const auto addRows = [](platform::RecordSet &rs, std::initializer_list<bool> flags) {
         for (const bool expression : flags) {
             AttributeRow row;
-            row[fName] = QStringLiteral("A%1").arg(rs.recordCount());
             row[fExpression] = expression;
             rs.addNew(row);
         }

@@ -1,11 +1,10 @@
-// The control without edits: properties, sources, the attribute table a load builds, layout.
+// The control without edits: properties, services, sources, the table a load builds, layout.
 
 #include "tests/control/ControlFixture.h"
 
 #include "platform/PropertyBag.h"
 
 #include <QAbstractItemModelTester>
-#include <QSignalSpy>
 
 #include <limits>
 
@@ -13,6 +12,8 @@ using namespace tabulon;
 using platform::Variant;
 using test::FakeAttribute;
 using test::FakeCollection;
+using test::RecordingMessageBox;
+using test::ScopedDefault;
 
 namespace {
 
@@ -24,6 +25,21 @@ std::shared_ptr<FakeCollection> collectionOf(int rows)
     return c;
 }
 
+// Types a value the attribute refuses into `control`'s one row: a message follows.
+void typeInvalid(ctlAttributes &control)
+{
+    auto source = collectionOf(0);
+    source->add("Count", adtInteger)->m_valid = false;
+    control.setDataSource(source);
+    test::type(control, "Count", "7");
+}
+
+// A file system whose creation throws what no std::exception is.
+struct ForeignFailure : platform::FileSystemService
+{
+    std::unique_ptr<platform::FileSystem> createFileSystem() override { throw 42; }
+};
+
 using Control = test::ControlFixture;
 
 } // namespace
@@ -32,9 +48,7 @@ TEST_F(Control, PropertiesHaveDesignDefaultsRoundTripThroughTheBagAndNotifyEachK
 {
     platform::MemoryPropertyBag defaults;
     control.WriteProperties(defaults);
-    for (const char *key : {"PropertyCaption", "ValueCaption", "DisplayOrder"})
-        EXPECT_FALSE(defaults.contains(QString::fromLatin1(key))) << key;
-    EXPECT_EQ(defaults.size(), 5);
+    EXPECT_EQ(defaults.size(), 5) << "no captions, no display order";
 
     // Set through the property system, stored, and restored by a new instance one by one.
     const std::pair<const char *, QVariant> values[] = {
@@ -49,44 +63,34 @@ TEST_F(Control, PropertiesHaveDesignDefaultsRoundTripThroughTheBagAndNotifyEachK
     ctlAttributes restored(nullptr, services);
     QSignalSpy spy(&restored, &ctlAttributes::propertyChanged);
     restored.ReadProperties(bag);
-    QStringList names, keys;
-    for (const auto &[name, value] : values) {
-        EXPECT_EQ(restored.property(name), value) << name;
-        names << QString::fromLatin1(name);
+    ASSERT_EQ(spy.size(), qsizetype(std::size(values)));
+    for (std::size_t i = 0; i < std::size(values); ++i) {
+        EXPECT_EQ(restored.property(values[i].first), values[i].second) << values[i].first;
+        EXPECT_EQ(spy[qsizetype(i)].at(0).toString(), QLatin1String(values[i].first));
     }
-    for (const auto &args : spy)
-        keys << args.at(0).toString();
-    EXPECT_EQ(keys, names);
 }
 
-// A bag may hold anything; what is no finite number in a property's range leaves its default
-// and says so once.
+// What is no finite number in a property's range leaves its default and says so once.
 TEST_F(Control, PersistedPropertiesAreValidated)
 {
     const float defaultHeight = control.RowHeight();
-    const struct
-    {
-        const char *key;
-        Variant stored;
-        bool accepted;
-    } cases[] = {
+    const std::tuple<const char *, Variant, bool> cases[] = { // key, stored value, accepted
         {"RowHeight", 450.0, true},   {"RowHeight", 1e10, false},    {"RowHeight", 1e300, false},
         {"RowHeight", std::numeric_limits<double>::quiet_NaN(), false},
         {"RowHeight", 1.0, false},    {"RowHeight", "tall", false},  {"BackColor", 0x123456, true},
         {"BackColor", -1, false},     {"ForeColor", 0x1000000, false},
         {"ShowUnits", "maybe", false}, {"DisplayOrder", 7, false},   {"DisplayOrder", 1, true},
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(std::string(c.key) + " " + c.stored.toText().toStdString());
+    for (const auto &[key, stored, accepted] : cases) {
+        SCOPED_TRACE(std::string(key) + " " + stored.toText().toStdString());
         ctlAttributes fresh(nullptr, services);
         platform::MemoryPropertyBag bag;
-        bag.insert(c.key, c.stored);
+        bag.insert(key, stored);
         const test::CapturedLog log;
         fresh.ReadProperties(bag);
-        EXPECT_EQ(log.lines().size(), c.accepted ? 0 : 1) << log.lines().join('\n').toStdString();
-        if (QLatin1String(c.key) == QLatin1String("RowHeight")) {
-            EXPECT_FLOAT_EQ(fresh.RowHeight(),
-                            c.accepted ? float(c.stored.toDouble()) : defaultHeight);
+        EXPECT_EQ(log.lines().size(), accepted ? 0 : 1) << log.lines().join('\n').toStdString();
+        if (key == std::string_view("RowHeight")) {
+            EXPECT_FLOAT_EQ(fresh.RowHeight(), accepted ? float(stored.toDouble()) : defaultHeight);
         }
     }
 }
@@ -123,16 +127,15 @@ TEST_F(Control, AssigningASource)
     EXPECT_EQ(grid->dataSource(), nullptr);
 }
 
-// One row per visible attribute, in twelve fields, in the display order; the grid is bound,
-// standing before the first row.
+// One row per visible attribute in the display order; the grid bound, before the first row.
 TEST_F(Control, ALoadFillsTheTableInDisplayOrderAndBindsTheGrid)
 {
     for (const char *n : {"A", "B", "Hidden", "C"})
         source->add(QString::fromLatin1(n), adtText);
     source->attributes[2]->m_visible = false;
     auto a = source->add("Len", adtReal, 12.5);
-    a->m_displayName = "Length", a->m_units = "mm", a->m_unitsCode = 0;
-    a->m_allowable = "positive", a->m_editable = a->m_valueSet = false, a->m_raw = Variant("12.5");
+    a->m_displayName = "Length", a->m_units = "mm", a->m_unitsCode = 0, a->m_allowable = "positive";
+    a->m_editable = a->m_valueSet = false, a->m_raw = Variant("12.5");
     source->positions = {3, 1, 4, 2, 0};
     control.setDisplayOrder(ctlAttributes::eGDOInsertion); // before any source: only stored
     load();
@@ -176,15 +179,14 @@ TEST_F(Control, ValuesAreShownByKind)
     length->m_units = noUnit->m_units = integer->m_units = "mm";
     length->m_unitsCode = integer->m_unitsCode = 0;
 
-    load();
     QStringList shown = {"True", "False", "Red", "x", "Broken failed",
                          "Application-defined or object-defined error", "1234.56789", "7.25", "5"};
-    EXPECT_EQ(column(fValue), shown);
-
-    control.setShowUnits(true);
-    load();
-    shown[6] = "1234.56789 mm"; // labelled, not rounded
-    EXPECT_EQ(column(fValue), shown);
+    for (const bool units : {false, true}) {
+        control.setShowUnits(units);
+        load();
+        shown[6] = units ? "1234.56789 mm" : "1234.56789"; // labelled, not rounded
+        EXPECT_EQ(column(fValue), shown);
+    }
 }
 
 // A failure stops the load and reaches the host; the rows read so far stay, the grid unbound.
@@ -239,4 +241,66 @@ TEST_F(Control, Layout)
     d->FitValueColumn(d->m_colValue);
     EXPECT_NEAR(d->m_colValue->width(),
                 grid->gridWidth() - d->m_colProperty->left() - 1500 - d->m_sngRightMargin, pixel);
+
+    // A column resize sets the property column's share, unless the grid (shown, so that it
+    // follows the control's size) is narrower than its margin.
+    control.show();
+    bool cancel = false;
+    d->m_colProperty->setWidth(1500);
+    Q_EMIT grid->columnResizedByUser(0, cancel);
+    EXPECT_FLOAT_EQ(d->m_sngPropFraction, float(1500 / (grid->gridWidth() - d->m_sngRightMargin)));
+    control.resize(0, 150);
+    const float fraction = d->m_sngPropFraction;
+    Q_EMIT grid->columnResizedByUser(0, cancel);
+    EXPECT_EQ(d->m_sngPropFraction, fraction);
+}
+
+// A failed creation is told in the box in use; a refused value later goes to the same box.
+TEST(ControlServices, EachFacilityIsReplacedOnItsOwn)
+{
+    RecordingMessageBox processBox, ownBox;
+    test::RecordingFileSystem processFs, ownFs;
+    ForeignFailure foreignFs;
+    processFs.failure = QStringLiteral("No default file system");
+    const ScopedDefault<platform::MessageBoxService> box(processBox);
+    const ScopedDefault<platform::FileSystemService> fs(processFs);
+    const QString title = QStringLiteral("CorvinAttributesEditor|");
+    const QString failed = title + "Unexpected error initialising Tabulon\r\n";
+    const QString noDefault = failed + "No default file system",
+                  refused = title + "Invalid value ( 7 )\r\nCount has not been changed";
+    const struct
+    {
+        const char *name;
+        platform::Services services;
+        QStringList processBoxTold, ownBoxTold;
+        bool ownFsUsed;
+    } cases[] = {
+        {"defaults", {}, {noDefault, refused}, {}, false},
+        {"own message box, default file system", {.messageBox = &ownBox}, {}, {noDefault, refused},
+         false},
+        {"own file system, default message box", {.fileSystem = &ownFs}, {refused}, {}, true},
+        {"both own", {.messageBox = &ownBox, .fileSystem = &ownFs}, {}, {refused}, true},
+        {"foreign failure", {.fileSystem = &foreignFs},
+         {failed + "Application-defined or object-defined error", refused}, {}, false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        processBox.messages.clear(), ownBox.messages.clear(), ownFs.created = 0;
+        ctlAttributes control(nullptr, c.services);
+        EXPECT_EQ(ownFs.created, c.ownFsUsed ? 1 : 0);
+        typeInvalid(control);
+        EXPECT_EQ(test::said(processBox), c.processBoxTold);
+        EXPECT_EQ(test::said(ownBox), c.ownBoxTold);
+    }
+}
+
+// A default installed after a control was built serves it, unless it has its own.
+TEST(ControlServices, ALaterDefaultServesOnlyTheControlsWithoutTheirOwn)
+{
+    RecordingMessageBox ownBox, laterDefault;
+    ctlAttributes own(nullptr, {.messageBox = &ownBox}), other;
+    const ScopedDefault<platform::MessageBoxService> box(laterDefault);
+    typeInvalid(own), typeInvalid(other);
+    EXPECT_EQ(ownBox.messages.size(), 1u);
+    EXPECT_EQ(laterDefault.messages.size(), 1u);
 }
