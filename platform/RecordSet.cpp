@@ -378,6 +378,10 @@ public:
     {
         if (!value.isString()) return value.isNull() ? 1 : 0;
         const QString &text = value.stringValue();
+        const Recent &shared = pooledByAddress[addressSlot(text.constData())];
+        if (shared.text && shared.text->constData() == text.constData() &&
+            shared.text->size() == text.size())
+            return shared.number;
         for (const Recent &recent : recentlyPooled)
             if (recent.text && recent.text->size() == text.size() &&
                 (recent.text->constData() == text.constData() || *recent.text == text))
@@ -391,8 +395,10 @@ public:
             poolIndex.insert(text, number);
             pool.push_back(std::move(value));
         }
-        recentlyPooled[nextRecent] = {&pool[number].stringValue(), number};
+        const QString &kept = pool[number].stringValue();
+        recentlyPooled[nextRecent] = {&kept, number};
         nextRecent = (nextRecent + 1) % recentlyPooled.size();
+        pooledByAddress[addressSlot(kept.constData())] = {&kept, number};
         return number;
     }
     // The texts last looked up, with their numbers; the pool's deque keeps them in place.
@@ -403,6 +409,15 @@ public:
     };
     std::array<Recent, 8> recentlyPooled{};
     std::size_t nextRecent = 0;
+    // Pooled texts by the address of their characters: a text that shares them is that text,
+    // found without comparing, and since the pool keeps them alive, no other text can have
+    // taken that address since.
+    std::array<Recent, 16> pooledByAddress{};
+    static std::size_t addressSlot(const QChar *chars)
+    {
+        return std::size_t(
+            (std::uint64_t(reinterpret_cast<std::uintptr_t>(chars)) * 0x9E3779B97F4A7C15u) >> 60);
+    }
 
     Variant get(int row, int field) const
     {

@@ -392,11 +392,14 @@ TEST_F(RecordSetTest, FirstRowOfAnswersAsTheWalkWhateverChangesTheRows)
 // empty and null included.
 TEST_F(RecordSetTest, RepeatedTextsShareOneInstanceOfEachText)
 {
+    const QString whole = QStringLiteral("34");
+    // The last text starts where a pooled one does, and is shorter.
     for (const Variant &v : {Variant(QString::number(3)), Variant(QString::number(3)),
-                             Variant::null(), Variant(), Variant(QString::number(4)), Variant(3)})
+                             Variant::null(), Variant(), Variant(QString::number(4)), Variant(3),
+                             Variant(whole), Variant(QString::fromRawData(whole.constData(), 1))})
         addRow(rs, "n", v);
     rs.setValueAt(3, 1, QString::number(4));
-    const std::vector<Variant> expected = {"3", "3", Variant::null(), "4", "4", "3"};
+    const std::vector<Variant> expected = {"3", "3", Variant::null(), "4", "4", "3", "34", "3"};
     for (int row = 0; row < rs.recordCount(); ++row)
         EXPECT_EQ(rs.valueAt(row, 1), expected[std::size_t(row)]) << row;
     EXPECT_EQ(rs.valueAt(0, 1).stringValue().constData(),
