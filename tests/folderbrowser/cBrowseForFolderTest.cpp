@@ -224,6 +224,19 @@ TEST_F(BrowseForFolder, HostileHandlersEndTheShowingCleanly)
 class FolderPicker : public BrowseForFolder
 {
 protected:
+    // The built-in picker is what these tests drive, in place of the test runner's refusal.
+    void SetUp() override
+    {
+        m_runners = platform::FolderDialogService::setInstance(nullptr);
+        BrowseForFolder::SetUp();
+    }
+    void TearDown() override
+    {
+        BrowseForFolder::TearDown();
+        platform::FolderDialogService::setInstance(m_runners);
+    }
+    platform::FolderDialogService *m_runners = nullptr;
+
     // Runs `drive` on the open dialog once it is up, from inside BrowseForFolder.
     static QString browse(cBrowseForFolder &browser, std::function<void(QDialog &)> drive)
     {
