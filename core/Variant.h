@@ -94,16 +94,6 @@ public:
     std::int32_t intValue() const { return require(Type::Int), m_scalar.i; }
     double doubleValue() const { return require(Type::Double), m_scalar.d; }
     const QString &stringValue() const { return require(Type::String), m_string; }
-    // Moves the text out, leaving this value empty: hands a text on without touching its
-    // shared reference count. Throws std::bad_variant_access for another type.
-    QString takeString()
-    {
-        require(Type::String);
-        QString text = std::move(m_string);
-        m_string.~QString();
-        new (&m_scalar) Scalar{tagOf(Type::Empty), {}};
-        return text;
-    }
 
     // Same type and same value (doubles compared by value, strings exactly).
     bool operator==(const Variant &other) const
@@ -128,8 +118,20 @@ public:
     QString debugText() const;
 
 private:
-    // A table's cell keeps the words of a value that is not a text as they are.
+    // A table's cell keeps the words of a value that is not a text as they are, and takes a
+    // text over with takeString().
     friend class TableCell;
+
+    // Moves the text out, leaving this value empty: hands a text on without touching its
+    // shared reference count. Throws std::bad_variant_access for another type.
+    QString takeString()
+    {
+        require(Type::String);
+        QString text = std::move(m_string);
+        m_string.~QString();
+        new (&m_scalar) Scalar{tagOf(Type::Empty), {}};
+        return text;
+    }
 
     // A value is as large as a text, 24 bytes. A text's first word is the address of its
     // shared header: zero, or a multiple of the header's alignment, so never odd. Every other

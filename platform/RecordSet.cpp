@@ -372,8 +372,8 @@ public:
 
     // The number of a value (empty, null or a text) in the pool, added if new. Rows written
     // one after another mostly repeat the texts just pooled, often as copies of the very same
-    // text: those are compared first, by address before by content, which costs less than
-    // hashing.
+    // text: a text sharing a pooled one's characters is found by address in one probe, an
+    // equal one among the last few pooled by content, and only the others are hashed.
     std::uint32_t pooled(Variant &&value)
     {
         if (!value.isString()) return value.isNull() ? 1 : 0;
@@ -383,9 +383,7 @@ public:
             shared.text->size() == text.size())
             return shared.number;
         for (const Recent &recent : recentlyPooled)
-            if (recent.text && recent.text->size() == text.size() &&
-                (recent.text->constData() == text.constData() || *recent.text == text))
-                return recent.number;
+            if (recent.text && *recent.text == text) return recent.number;
         const auto it = poolIndex.constFind(text);
         std::uint32_t number;
         if (it != poolIndex.constEnd()) {
