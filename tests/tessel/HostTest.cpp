@@ -31,25 +31,16 @@ struct Host : ::testing::Test
 TEST_F(Host, CellShowsWhatTheAttributeHoldsAfterADisplayUnitChange)
 {
     control.setShowUnits(true);
-    for (const bool limited : {true, false}) {
-        SCOPED_TRACE(limited ? "with limits" : "without limits");
-        const QByteArray limits = limited ? R"(, "minimum": 10, "maximum": 1000)" : "";
-        const auto object = tessel::parseCollection(
-            R"({"attributes": [{"name": "Len", "dataType": 3, "units": "mm", "value": 100)" +
-                limits + "}]}",
-            "len.json");
-        const auto len = object->attribute("Len");
-        control.setDataSource(object);
-        EXPECT_EQ(cell("Len"), "100 mm");
-
-        control.SetAttributeDisplayUnits("Len", "m");
-        EXPECT_EQ(cell("Len"), "0.1 m");
-        control.SetAttributeValue("Len", 250.0);
-        EXPECT_EQ(cell("Len"), limited ? "0.1 m" : "250 m");
-        tabulon::UnitCode used = kNoUnit;
-        EXPECT_DOUBLE_EQ(len->valueInUnits(kMillimetre, used).toDouble(),
-                         limited ? 100.0 : 250000.0);
-    }
+    control.setDataSource(tessel::parseCollection(R"({"attributes": [{"name": "Len",
+        "dataType": 3, "units": "mm", "value": 100, "minimum": 10, "maximum": 1000}]})",
+                                                  "len.json"));
+    EXPECT_EQ(cell("Len"), "100 mm");
+    control.SetAttributeDisplayUnits("Len", "m");
+    EXPECT_EQ(cell("Len"), "0.1 m");
+    control.SetAttributeValue("Len", 0.5);
+    EXPECT_EQ(cell("Len"), "0.5 m");
+    control.SetAttributeValue("Len", 250.0); // 250000 mm
+    EXPECT_EQ(cell("Len"), "0.5 m");
 }
 
 // The refresh of expression rows after an edit reads every expression; one that cannot be
@@ -63,7 +54,6 @@ TEST_F(Host, FailingExpressionDoesNotStopTheRefreshNorMoveTheRow)
     ]})json",
                                                 "refresh.json");
     control.setDataSource(object);
-    EXPECT_EQ(cell("Ratio"), "-1");
     d->m_rs->setCurrentRow(0);
     object->attribute("X")->setValue(2.0);
     d->RefreshExpressionRows();

@@ -1,16 +1,12 @@
 #include "tessel/JsonLoader.h"
-#include "tessel/Units.h"
 
 #include "TesselTest.h"
-
-#include <QSet>
 
 #include <utility>
 
 namespace {
 
 using namespace tessel;
-using namespace tabulon::units;
 using tabulon::platform::Error;
 using tabulon::platform::Variant;
 
@@ -28,8 +24,6 @@ TEST(TesselJsonLoader, ReportsWhereAndWhat)
         // Columns count characters: the two bytes of the umlaut are one column.
         {"{\"attributes\": [\n  {\"name\": \"Geh\u00e4use\", \"dataType\": tru}]}",
          ":2:39: illegal value"},
-        {"{\n  \"attributes\": [\n    {\"name\": \"Pump \u00e9\u00e9\n",
-         ":4:1: unterminated string"},
         {"[]", ": must be an object with an \"attributes\" array"},
         {R"({"name": "Pump"})", ": \"attributes\" is missing"},
         {R"({"attributes": {}})", ": attributes: must be an array, got an object"},
@@ -37,7 +31,6 @@ TEST(TesselJsonLoader, ReportsWhereAndWhat)
         {R"({"attributes": [7]})", ": attributes[0]: must be an object, got 7"},
         {R"({"attributes": [{}]})", ": attributes[0]: \"name\" is missing"},
         {R"({"attributes": [{"name": ""}]})", ": attributes[0].name: must not be empty"},
-        {R"({"attributes": [{"name": 5}]})", ": attributes[0].name: must be a text, got 5"},
         {a(R"("minimun": 1)"), ": attributes[0].minimun: unknown key"},
         {a(R"("dataType": 7)"), ": attributes[0].dataType: must be 1, 2, 3 or 4, got 7"},
         {a(R"("visible": "yes")"), ": attributes[0].visible: must be true or false, got \"yes\""},
@@ -46,9 +39,9 @@ TEST(TesselJsonLoader, ReportsWhereAndWhat)
          ": attributes[0].value: must be a whole number, got 2.5"},
         {a(R"("dataType": 3, "maximum": 10, "value": 12)"),
          ": attributes[0].value: attribute \"A\": 12 is above the maximum 10"},
-        {R"({"attributes": [{"name": "Bolts", "dataType": 2, "minimum": 4}]})",
-         ": attributes[0]: attribute \"Bolts\" has no \"value\", and its empty value is "
-         "refused: 0 is below the minimum 4"},
+        {a(R"("dataType": 2, "minimum": 4)"),
+         ": attributes[0]: attribute \"A\" has no \"value\", and its empty value is refused: "
+         "0 is below the minimum 4"},
         {a(R"("dataType": 3, "units": "mm", "minimum": 10, "value": 5)"),
          ": attributes[0].value: attribute \"A\": 5 mm is below the minimum 10 mm"},
         {a(R"("dataType": 3, "minimum": 10, "maximum": 5)"),
@@ -91,9 +84,6 @@ TEST(TesselJsonLoader, DefaultsAndDerivedAllowableValues)
     ]})",
                                    "bracket.json");
     EXPECT_EQ(c->name(), "Bracket");
-    const auto a = c->attribute("A");
-    EXPECT_EQ(a->displayName() + a->unitsText() + a->value().debugText(), "AString(\"\")");
-    EXPECT_TRUE(a->dataType() == 1 && a->isVisible() && a->isEditable() && !a->isExpression());
 
     const QString allowable[] = {"", "1 to 9.5 mm", "letters", "enumeration: Fine, 2"};
     const bool valueSet[] = {false, true, false, true};
@@ -106,35 +96,16 @@ TEST(TesselJsonLoader, DefaultsAndDerivedAllowableValues)
     EXPECT_EQ(c->attribute("Grade")->displayText("2"), "2");
 }
 
-// The demo's object shows every kind of row, and every value in it is one it accepts.
-TEST(TesselJsonLoader, DefaultObjectHasEveryRowKind)
+// Every value in the demo's object is one it accepts.
+TEST(TesselJsonLoader, DefaultObjectIsValid)
 {
     const auto c = defaultCollection();
-    QSet<QString> kinds;
-    QStringList enumerated;
-    c->forEach([&](tabulon::Attribute &a) {
-        enumerated.append(a.name());
-        const bool byf = a.name().startsWith("BYF-") && a.dataType() == 1 && a.isVisible();
-        kinds << QStringLiteral("type %1").arg(a.dataType()) << a.unitsText()
-              << QStringLiteral("quantity %1").arg(int(quantity(a.unitsCode())))
-              << (a.enumerationCount() > 0 ? "list" : "") << (a.isExpression() ? "expression" : "")
-              << (a.isVisible() ? "" : "hidden") << (a.isEditable() ? "" : "read-only")
-              << (byf ? a.name() : QString());
+    c->forEach([](tabulon::Attribute &a) {
         if (a.isExpression())
             EXPECT_NO_THROW(a.evaluatedValue()) << a.value().toText().toStdString();
         else
             EXPECT_TRUE(a.validate(a.value())) << a.name().toStdString();
     });
-    for (const char *kind :
-         {"type 1", "type 2", "type 3", "type 4", "quantity 1", "quantity 2", "quantity 3",
-          "quantity 4", "FILE", "FOLDER", "BYF", "list", "expression", "hidden", "read-only",
-          "BYF-URL", "BYF-PLANT", "BYF-SIGNATURE"})
-        EXPECT_TRUE(kinds.contains(kind)) << kind;
-    QStringList positioned;
-    for (int i = 0; i < c->count(); ++i)
-        positioned.append(c->item(i)->name());
-    EXPECT_NE(positioned, enumerated); // positions are not the file's order
-    EXPECT_EQ(c->attribute("OverallLength")->value(), Variant(460.5));
     EXPECT_NE(defaultCollection(), c); // a new copy every time
 }
 
