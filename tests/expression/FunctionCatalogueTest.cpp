@@ -3,6 +3,7 @@
 #include "platform/Xml.h"
 
 #include <QCryptographicHash>
+#include <QRegularExpression>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 
@@ -33,23 +34,15 @@ QStringList dump(QTreeWidget &tree)
 TEST(FunctionCatalogueTest, LoadsSixCategoriesOfFunctionsEachOverItsDescription)
 {
     const QString text = functionCatalogue();
-    EXPECT_EQ(text.size(), 8389);
     const QByteArray sha1 = QCryptographicHash::hash(text.toUtf8(), QCryptographicHash::Sha1);
     EXPECT_EQ(QString::fromLatin1(sha1.toHex()), "34cbe0d2b1d077d148f6ac910bfecf79b26f4c3d");
 
     QTreeWidget tree;
     LoadFunctions(tree, text);
-    QStringList categories; // "name|key functions"
-    for (int c = 0; c < tree.topLevelItemCount(); ++c) {
-        const QTreeWidgetItem &category = *tree.topLevelItem(c);
-        categories << QStringLiteral("%1|%2 %3")
-                          .arg(category.text(0), nodeKey(category))
-                          .arg(category.childCount());
-    }
-    EXPECT_EQ(categories, QStringList({"Date Functions| 21", "Conversion Functions| 13",
-                                       "Format Functions| 4", "Maths Functions| 12",
-                                       "String/Text Functions| 16", "Miscellaneous| 12"}));
     const QStringList lines = dump(tree);
+    EXPECT_EQ(lines.filter(QRegularExpression(QStringLiteral("^\\S"))),
+              QStringList({"Date Functions|", "Conversion Functions|", "Format Functions|",
+                           "Maths Functions|", "String/Text Functions|", "Miscellaneous|"}));
     const QString integerPart = QStringLiteral("  Returns the integer part of a specified number|");
     EXPECT_EQ(lines.mid(lines.indexOf(QStringLiteral(" Int|Int")), 5),
               QStringList({" Int|Int", integerPart, " Fix|Fix", integerPart, " Log|Log"}));

@@ -174,8 +174,7 @@ TEST_F(BuilderTest, AFailingTestLeavesTheResultAndTheExpressionAsTheyWere)
         inject();
         d->txtExpression->setText(QStringLiteral("2+2"));
         QTest::mouseClick(d->cmdTest, Qt::LeftButton);
-        EXPECT_EQ(d->txtResult->text(), QStringLiteral("=1+1"));
-        EXPECT_EQ(dialog.Expression(), QStringLiteral("2+2"));
+        EXPECT_EQ(d->txtResult->text() + u'|' + dialog.Expression(), QStringLiteral("=1+1|2+2"));
     }
 }
 
@@ -203,8 +202,7 @@ TEST_F(BuilderTest, TheSharedDialogTestsAcceptsAndCancelsAndIsHiddenNotDestroyed
             if (buttons.empty()) QTest::keyClick(shared, Qt::Key_Escape);
         };
         EXPECT_EQ(services.modalDialog.exec(*shared), result);
-        ASSERT_FALSE(shared.isNull());
-        EXPECT_FALSE(shared->isVisible());
+        ASSERT_TRUE(shared && !shared->isVisible()) << "hidden, not destroyed";
         EXPECT_EQ(QStringLiteral("%1|%2|%3")
                       .arg(int(shared->Cancelled()))
                       .arg(shared->Expression(), sd->txtResult->text()),
