@@ -13,7 +13,6 @@ using tabulon::platform::Error;
 using tabulon::platform::Variant;
 using tessel::Environment;
 using tessel::Expression;
-using Cases = std::initializer_list<std::pair<const char *, const char *>>;
 
 Variant lookup(const QString &name)
 {
@@ -38,7 +37,7 @@ QString result(const QString &text)
     }
 }
 
-void expectResults(Cases cases)
+void expectResults(std::initializer_list<std::pair<const char *, const char *>> cases)
 {
     for (const auto &[text, expected] : cases)
         EXPECT_EQ(result(QString::fromUtf8(text)), QString::fromUtf8(expected)) << text;
@@ -214,9 +213,10 @@ TEST(TesselExpression, ReportsErrors)
     for (const auto &[text, what] : cases)
         EXPECT_EQ(result(text), notAvailable + Expression::errorText(text, what));
 
-    // A long flat expression is no deep one; long texts are cut in messages; the resolver's own
-    // errors pass through unchanged.
+    // A long flat expression is no deep one; a text may reach the limit; long texts are cut in
+    // messages; the resolver's own errors pass through unchanged.
     EXPECT_EQ(result(u'1' + QStringLiteral("+1").repeated(2000)), "Int(2001)");
+    EXPECT_EQ(result("Len(Space(65535) & \"x\")"), "Int(65536)");
     EXPECT_EQ(Expression::errorText(QString(300, u'x'), "bad"),
               "Cannot evaluate \"" + QString(200, u'x') + "...\": bad");
     EXPECT_EQ(result("[Nope]"), QString::number(Error::ItemNotFound) + QStringLiteral(": no Nope"));
