@@ -119,8 +119,7 @@ TEST_F(DataGridTest, BindingMakesAColumnPerFieldOnceAndShowsValuesAsText)
     EXPECT_EQ(grid->currentIndex().row(), 2) << "binding takes the cursor's row";
 }
 
-// Widths set, columns hidden or shown and columns added are the grid's own resizes, not the
-// user's; a drag of a column's edge is the user's.
+// Widths set, columns hidden, shown or added are the grid's resizes; a drag is the user's.
 TEST_F(DataGridTest, LengthsAreTwipsAndOnlyTheUsersColumnResizesAreReported)
 {
     std::vector<int> resized;
@@ -334,9 +333,8 @@ TEST_F(DataGridTest, HeadersSelectColumnsAndRowsAsBookmarks)
     EXPECT_FALSE(grid->selectionModel()->hasSelection());
 }
 
-// Regression: the control opens the editor again on every move of the current cell, from
-// rowColChanged; an edit's write moving the cursor closed the editor twice and wrote to the
-// wrong row.
+// Regression: with the editor reopened from rowColChanged, as the control does, an edit's write
+// moving the cursor closed the editor twice and wrote to the wrong row.
 TEST_F(DataGridTest, EditorReopenedOnEveryMoveWritesOnlyTheEditedRow)
 {
     QObject::connect(grid.get(), &DataGrid::rowColChanged, &scope, [this] {

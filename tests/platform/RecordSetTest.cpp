@@ -37,8 +37,7 @@ struct RecordingObserver : RecordSetObserver
     Log log;
 };
 
-// Opens `rs` with fields of each kind the attribute table has: text, repeated text, boolean,
-// any value.
+// Opens `rs` with the attribute table's kinds of field: text, repeated text, boolean, any.
 void openTable(RecordSet &rs)
 {
     rs.appendField(QStringLiteral("Name"), FT::VarWChar, 255);
@@ -114,8 +113,7 @@ TEST_F(RecordSetTest, CursorMovesAndBookmarks)
     EXPECT_EQ(errorNumber([&] { rs.setValue(12, 1); }), Error::ItemNotFound);
 }
 
-// The fields are fixed when the table opens, looked up case-insensitively, and each stores
-// values as its type does or refuses them with its message.
+// Fields are fixed on open, found case-insensitively, and store their type or refuse.
 TEST_F(RecordSetTest, FieldsAreFixedOnOpenAndStoreTheirTypeOrRefuse)
 {
     EXPECT_EQ(rs.fieldIndex(u"Datatype"), 1);
@@ -123,16 +121,16 @@ TEST_F(RecordSetTest, FieldsAreFixedOnOpenAndStoreTheirTypeOrRefuse)
     EXPECT_EQ(errorNumber([&] { rs.appendField(QStringLiteral("X"), FT::Variant); }), 3219);
     EXPECT_EQ(errorNumber([&] { rs.setCursorType(RecordSet::CursorType::Dynamic); }), 3219);
     addRows({"row"});
-    const QString s255(255, u'y'), s300(300, u'x');
+    const QString s255(255, u'y'), s256(256, u'x');
     // clang-format off
     const struct { const char *field; Variant in, stored; std::string error; } cases[] = {
         {"DataType", 2.5, "2.5", ""},            {"Name", s255, s255, ""},
         {"Name", Variant::null(), Variant::null(), ""},
-        {"Name", s300, {}, "3721: Field \"Name\" holds at most 255 characters; the value has 300."},
+        {"Name", s256, {}, "3721: Field \"Name\" holds at most 255 characters; the value has 256."},
         {"Visible", 0, false, ""},               {"Visible", -1.5, true, ""},
         {"Visible", " true ", true, ""},         {"Visible", "abc", {}, "13: Type mismatch"},
         {"Visible", Variant::null(), Variant::null(), ""},
-        {"Value", 3, 3, ""},                     {"Value", s300, s300, ""},
+        {"Value", 3, 3, ""},                     {"Value", s256, s256, ""},
     };
     // clang-format on
     for (const auto &c : cases) { // `stored` when there is no error, else the value stays
@@ -190,9 +188,8 @@ TEST_F(RecordSetTest, WriteNotifiesObserversOfAllClonesThenItsOwnHandlersOnTheCh
     rs.checkConsistency();
 }
 
-// One row-level change, and one notification listing every field (on the stack up to 16
-// fields, on the heap beyond). A refused value leaves no row, also where the row would have
-// opened a new block of rows.
+// One row-level change, and one notification listing every field (on the stack up to 16 fields,
+// on the heap beyond). A refused row leaves nothing, also where it would have opened a block.
 TEST(RecordSetWholeRow, AddedInOneStepOrNotAtAllWhateverTheWidth)
 {
     for (int width : {1, 16, 17, 40}) {
@@ -288,10 +285,8 @@ TEST_F(RecordSetTest, FindStartsAtTheCurrentRow)
     }
 }
 
-// A reload writes over the rows of the table it replaces: the new rows read back as written,
-// and nothing of the old table stays referenced once the leftovers are released. A table that
-// a clone still reads, or one of another layout, is not taken: it goes, and the clone keeps
-// the rows it shares.
+// A reload writes over the replaced table's rows, keeping no reference to its texts once the
+// leftovers go; a table a clone still reads, or of another layout, is not taken.
 TEST_F(RecordSetTest, RecycledRowsHoldOnlyTheNewValues)
 {
     const QString old = QStringLiteral("old %1").arg(1); // a shared text, not a literal
@@ -334,8 +329,7 @@ TEST_F(RecordSetTest, RecycledRowsHoldOnlyTheNewValues)
 }
 
 // The index answers as a walk from the first row does, through every way a row's text can
-// change: rows added whole or field by field, renames, names that repeat, non-text values,
-// clones writing, and enough distinct names to make the index grow.
+// change, clones writing included, and while it grows.
 TEST_F(RecordSetTest, FirstRowOfAnswersAsTheWalkWhateverChangesTheRows)
 {
     const auto walk = [&](int field, const QString &text) {
@@ -371,8 +365,7 @@ TEST_F(RecordSetTest, FirstRowOfAnswersAsTheWalkWhateverChangesTheRows)
     EXPECT_EQ(errorNumber([&] { rs.firstRowOf(4, "a"); }), Error::ItemNotFound);
 }
 
-// A field of repeated texts keeps one instance of each text and reads back what was written,
-// empty and null included.
+// A field of repeated texts keeps one instance of each and reads back what was written.
 TEST_F(RecordSetTest, RepeatedTextsShareOneInstanceOfEachText)
 {
     const QString whole = QStringLiteral("34");
