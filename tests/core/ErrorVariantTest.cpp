@@ -29,7 +29,7 @@ template <typename F> std::string attempt(F f)
     }
 }
 
-// A few of the standard texts (the rest is the same table), the source kept, and any
+// Standard texts by number (a sample: they are one table), the source kept, and any
 // exception's text.
 TEST(Error, StandardDescriptionsAndAnyExceptionDescribed)
 {
