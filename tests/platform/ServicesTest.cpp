@@ -19,15 +19,11 @@ using platform::MessageBoxService;
 // on its own, and null gives the built-in back.
 TEST(ProcessDefaults, InstalledOnesServeControlsWithoutTheirOwnUntilRemoved)
 {
-    MessageBoxService &builtInBox = MessageBoxService::instance();
+    MessageBoxService &runnersBox = MessageBoxService::instance(); // the runner installs one
     FileSystemService &builtInFiles = FileSystemService::instance();
     test::RecordingMessageBox hostBox, controlBox;
     test::RecordingFileSystem hostFiles;
-
-    // The test runner's default, standing in for the message box.
-    MessageBoxService *const runnersBox = MessageBoxService::setInstance(&hostBox);
-    EXPECT_EQ(runnersBox, &builtInBox);
-    EXPECT_EQ(&FileSystemService::instance(), &builtInFiles);
+    EXPECT_EQ(MessageBoxService::setInstance(&hostBox), &runnersBox);
     EXPECT_EQ(FileSystemService::setInstance(&hostFiles), nullptr);
     platform::Services services;
     services.messageBox = &controlBox;
@@ -38,7 +34,7 @@ TEST(ProcessDefaults, InstalledOnesServeControlsWithoutTheirOwnUntilRemoved)
     EXPECT_EQ(FileSystemService::setInstance(nullptr), &hostFiles);
     EXPECT_NE(&MessageBoxService::instance(), &hostBox);
     EXPECT_EQ(&FileSystemService::instance(), &builtInFiles);
-    MessageBoxService::setInstance(runnersBox);
+    MessageBoxService::setInstance(&runnersBox);
 }
 
 TEST(BuiltInServices, FileSystemGivesTheFolderPartOfAPathAndComponentsKnowNone)

@@ -1,5 +1,4 @@
-// Paths of item identifier lists and lists of paths, full paths, and special folders. The
-// allocator's count is checked after every showing of the folder browser's tests.
+// Item identifier lists and their paths, full paths, and special folders.
 
 #include "platform/Shell.h"
 
@@ -27,7 +26,6 @@ TEST(Shell, ListsOfPathsAndPathsOfLists)
     QTemporaryDir tree;
     ASSERT_TRUE(QDir(tree.path()).mkpath(QStringLiteral("plant/pumps")));
     const QString pumps = tree.path() + QStringLiteral("/plant/pumps");
-    const QString tooLong = QStringLiteral("/") + QString(kMaxPath, u'x');
     // parsed: given to parseDisplayName, null for the list of `made`; path: of the list,
     // "<none>" when it has none or there is no list.
     // clang-format off
@@ -35,7 +33,7 @@ TEST(Shell, ListsOfPathsAndPathsOfLists)
         {"existing folder", pumps + QStringLiteral("/../pumps"), {}, pumps, "pumps"},
         {"missing folder", tree.path() + QStringLiteral("/none"), {}, "<none>", ""},
         {"relative path", QStringLiteral("plant"), {}, "<none>", ""},
-        {"path beyond the buffer", {}, tooLong, "<none>", "x"},
+        {"path beyond the buffer", {}, u'/' + QString(kMaxPath, u'x'), "<none>", "x"},
     };
     // clang-format on
     ShellAllocator &allocator = ShellAllocator::instance();
@@ -71,7 +69,6 @@ TEST(Shell, FullPathNamesAndTheirErrors)
     QDir::setCurrent(saved);
 
     EXPECT_EQ(systemErrorText(ENOENT), QStringLiteral("No such file or directory"));
-    EXPECT_EQ(systemErrorText(ENAMETOOLONG), QStringLiteral("File name too long"));
     EXPECT_EQ(systemErrorText(99999), QString());
 }
 
@@ -83,8 +80,7 @@ TEST(Shell, SpecialFoldersByTheirPublishedIdentifiers)
     EXPECT_EQ(pathOf(home), QDir::cleanPath(QDir::homePath()));
     ItemIdList *computer = specialFolderLocation(SpecialFolder::Computer);
     ASSERT_NE(computer, nullptr);
-    EXPECT_EQ(pathOf(computer), QStringLiteral("<none>"));
-    EXPECT_EQ(itemDisplayName(computer), QStringLiteral("Computer"));
+    EXPECT_EQ(pathOf(computer) + itemDisplayName(computer), QStringLiteral("<none>Computer"));
     for (int unknown : {0x0001, 0x0015, 0x7fff, -1})
         EXPECT_EQ(specialFolderLocation(unknown), nullptr) << unknown;
     allocator.free(home);
