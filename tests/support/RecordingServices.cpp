@@ -57,7 +57,6 @@ public:
     }
     void enableOk(bool enabled) override
     {
-        m_fake.m_okEnabled = enabled;
         m_fake.messages << (enabled ? QStringLiteral("ok 1") : QStringLiteral("ok 0"));
     }
     void setSelection(const platform::ItemIdList *item) override
@@ -97,45 +96,26 @@ platform::ItemIdList *RecordingFolderDialog::browse(Request &request)
                         RecordingFolderDialogHandle::describe(request.root)});
     platform::ShellAllocator &allocator = platform::ShellAllocator::instance();
     m_request = &request;
-    m_okEnabled = true;
     m_closed = false;
-    bool chosen = false;
     notify(platform::BFFM_INITIALIZED, nullptr, {});
     for (const QString &step : std::as_const(script)) {
         if (m_closed) break;
         const QString verb = step.section(u' ', 0, 0);
         const QString argument = step.section(u' ', 1);
-        if (verb == u"select") {
-            moveTo(argument.startsWith(u':')
-                       ? allocator.allocate(QString(), argument.mid(1))
-                       : allocator.allocate(argument, QFileInfo(argument).fileName()));
-        } else if (verb == u"type" && (request.flags & platform::BIF_VALIDATE)) {
-            if (!notify(platform::BFFM_VALIDATEFAILEDA, nullptr, argument.toLocal8Bit())) break;
-        } else if (verb == u"ok" || verb == u"type") {
-            if (m_okEnabled) {
-                chosen = true;
-                break;
-            }
-            messages << QStringLiteral("ok refused");
-        } else {
+        if (verb == u"select")
+            moveTo(allocator.allocate(argument, QFileInfo(argument).fileName()));
+        else if (verb != u"type" ||
+                 !notify(platform::BFFM_VALIDATEFAILEDA, nullptr, argument.toLocal8Bit()))
             break;
-        }
-    }
-    platform::ItemIdList *answer = nullptr;
-    if (chosen && !m_closed && m_selection) {
-        const QByteArray name = platform::itemDisplayName(m_selection).toLocal8Bit();
-        qstrncpy(request.displayName.data(), name.constData(), request.displayName.size());
-        answer = std::exchange(m_selection, nullptr);
     }
     allocator.free(std::exchange(m_selection, nullptr));
     m_request = nullptr;
-    return answer;
+    return nullptr;
 }
 
 void RecordingFolderDialog::moveTo(platform::ItemIdList *item)
 {
     platform::ShellAllocator::instance().free(std::exchange(m_selection, item));
-    m_okEnabled = true;
     notify(platform::BFFM_SELCHANGED, m_selection, {});
 }
 

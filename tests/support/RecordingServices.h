@@ -70,18 +70,14 @@ public:
     };
     std::vector<Shown> requests;
 
-    // The user's steps, in order; when they run out, Cancel.
+    // The user's steps, in order; the showing always ends as Cancel, when they run out or
+    // sooner:
     //   "select PATH"  the selection moves to the folder at PATH (need not exist);
-    //   "select :NAME" the selection moves to a virtual item named NAME, without a path;
-    //   "type TEXT"    OK with TEXT, naming no folder, in the edit box: with BIF_VALIDATE the
-    //                  callback is told and the dialog closes as Cancel unless it answers
-    //                  non-zero; without, the selection is chosen;
-    //   "ok"           OK: chooses the selection ("ok refused" while OK is disabled);
-    //   "cancel"       Cancel.
+    //   "type TEXT"    OK with TEXT, naming no folder, in the edit box: the callback is told
+    //                  as under BIF_VALIDATE, and the showing ends unless it answers non-zero.
     QStringList script;
     // What the dialog received, in order: "select PATH" (":NAME" for a virtual item, "select"
-    // for none), "status TEXT", "ok 1", "ok 0", "caption TEXT", "focus", "close", and
-    // "ok refused" for an "ok" step it could not take.
+    // for none), "status TEXT", "ok 1", "ok 0", "caption TEXT", "focus" and "close".
     QStringList messages;
     QWidget window;
 
@@ -92,7 +88,6 @@ private:
 
     Request *m_request = nullptr;
     platform::ItemIdList *m_selection = nullptr;
-    bool m_okEnabled = true;
     bool m_closed = false;
 };
 
