@@ -24,6 +24,8 @@ struct WriteBack : test::ControlFixture
         control.setShowUnits(true);
         control.resize(400, 300);
         control.show();
+        QObject::connect(&control, &ctlAttributes::AttributeChange,
+                         [this](const Variant &name) { changed << name.toText(); });
     }
     // Loads a source holding just the attribute of `row` and forgets earlier messages and events.
     std::shared_ptr<FakeAttribute> loadOnly(Row row)
@@ -31,20 +33,11 @@ struct WriteBack : test::ControlFixture
         source = std::make_shared<FakeCollection>();
         auto a = source->add(test::makeObject()->attributes[int(row)]);
         control.setDataSource(source);
-        services.messageBox.messages.clear();
-        changes.clear();
+        services.messageBox.messages.clear(), changed.clear();
         return a;
     }
     void type(const Variant &text) { test::type(control, d->m_rs->valueAt(0, fName).toText(), text); }
-    // The names the AttributeChange events carried.
-    QStringList changed() const
-    {
-        QStringList names;
-        for (const auto &args : changes)
-            names << args.at(0).toString();
-        return names;
-    }
-    QSignalSpy changes{&control, &ctlAttributes::AttributeChange};
+    QStringList changed; // the names the AttributeChange events carried
 };
 
 } // namespace
@@ -54,19 +47,10 @@ TEST_F(WriteBack, TypedValues)
 {
     const QLocale en = test::enUS, de = test::deDE;
     const QString longText = QStringLiteral("0123456789").repeated(30) + QStringLiteral("end");
-    const struct
-    {
-        const char *name;
-        QLocale locale;
-        Row row;
-        QString typed;
-        bool valid; // the attribute's answer to validate
-        Variant stored;
-        int unit; // the code it was written in; -1: not written in units
-        QString message;
-        bool reported;
-        QString shown;
-    } cases[] = {
+    // Locale, row, text typed, the attribute's answer to validate; the value stored, the unit it was
+    // written in (-1: none), the message, whether AttributeChange came, the value shown.
+    const std::tuple<const char *, QLocale, Row, QString, bool, Variant, int, QString, bool, QString>
+        cases[] = {
         // "." is the only decimal separator: the number ends at the comma, ",5 ft" names no unit.
         {"decimal comma, en_US", en, Row::Length, "12,5", true, 12.0, 0, "", true, "12 mm"},
         {"decimal comma and unit", de, Row::Length, "12,5 ft", true, 12.0, 0, "", true, "12 mm"},
@@ -95,29 +79,30 @@ TEST_F(WriteBack, TypedValues)
     };
 
     for (bool viaGrid : {false, true}) {
-        for (const auto &c : cases) {
+        for (const auto &[name, locale, row, typed, valid, stored, unit, message, reported, shown] :
+             cases) {
             // The value cell of a list row is locked: only its list writes the field.
-            if (viaGrid && (c.row == Row::Flag || c.row == Row::Colour)) continue;
-            SCOPED_TRACE(std::string(c.name) + (viaGrid ? ", typed into the grid" : ", field set"));
-            const test::ScopedLocale locale(c.locale);
-            FakeAttribute &a = *loadOnly(c.row);
-            a.m_valid = c.valid;
+            if (viaGrid && (row == Row::Flag || row == Row::Colour)) continue;
+            SCOPED_TRACE(std::string(name) + (viaGrid ? ", typed into the grid" : ", field set"));
+            const test::ScopedLocale scoped(locale);
+            FakeAttribute &a = *loadOnly(row);
+            a.m_valid = valid;
             if (viaGrid)
-                test::typeIntoGrid(*grid, 0, c.typed);
+                test::typeIntoGrid(*grid, 0, typed);
             else
-                type(c.typed);
+                type(typed);
 
-            EXPECT_EQ(a.m_value, c.stored);
-            EXPECT_EQ(a.unitWrites.empty() ? -1 : a.unitWrites[0].first, c.unit);
+            EXPECT_EQ(a.m_value, stored);
+            EXPECT_EQ(a.unitWrites.empty() ? -1 : a.unitWrites[0].first, unit);
             EXPECT_EQ(test::said(services.messageBox),
-                      c.message.isEmpty() ? QStringList() : QStringList{kTitle + u'|' + c.message});
-            EXPECT_EQ(changed(), c.reported ? QStringList{a.m_name} : QStringList());
-            EXPECT_EQ(column(fValue), QStringList{c.shown});
+                      message.isEmpty() ? QStringList() : QStringList{kTitle + u'|' + message});
+            EXPECT_EQ(changed, reported ? QStringList{a.m_name} : QStringList());
+            EXPECT_EQ(column(fValue), QStringList{shown});
             // Validation gets the candidate as the row's data type takes it.
             const Variant::Type candidate[] = {Variant::Type::Double, Variant::Type::Int,
                                                Variant::Type::String};
             for (const Variant &v : a.validated)
-                EXPECT_TRUE(c.row > Row::Note || v.type() == candidate[int(c.row)]);
+                EXPECT_TRUE(row > Row::Note || v.type() == candidate[int(row)]);
         }
     }
 }
@@ -138,7 +123,7 @@ TEST_F(WriteBack, TypingIntoTheGridWritesBackAndRefreshesTheExpressionRows)
     test::typeIntoGrid(*grid, 1, QStringLiteral("3 ft"));
 
     EXPECT_EQ(a->unitWrites, (std::vector<std::pair<UnitCode, double>>{{3, 3.0}}));
-    EXPECT_EQ(changed(), QStringList{"Len"});
+    EXPECT_EQ(changed, QStringList{"Len"});
     EXPECT_EQ(grid->currentRow(), 2) << "Enter moved on to the next row";
     EXPECT_EQ(column(fValue), QStringList({"42", "3 mm", "1", "b"}));
     EXPECT_EQ(log.lines(), QStringList());
@@ -171,18 +156,18 @@ TEST_F(WriteBack, AnyFailingAttributeOperationEndsTheEditCleanly)
             for (const auto &[units, v] : a->unitWrites)
                 EXPECT_EQ(Variant(v), received);
             const bool happened = !a->writes.empty() || !a->unitWrites.empty() || refused;
-            EXPECT_EQ(changes.size(), happened ? 1 : 0);
+            EXPECT_EQ(changed.size(), happened ? 1 : 0);
 
             a->throwOn = Op::None;
             type(typed);
-            EXPECT_EQ(changes.size(), happened ? 2 : 1);
+            EXPECT_EQ(changed.size(), happened ? 2 : 1);
         }
     }
     // A row whose attribute the source no longer has.
     loadOnly(Row::Count);
     source->attributes.clear();
     type("5");
-    EXPECT_EQ(changes.size() + services.messageBox.messages.size(), 0);
+    EXPECT_EQ(changed.size() + services.messageBox.messages.size(), 0);
 }
 
 // SetAttributeValue goes the edit road; a decimal comma in the cell must not read back as 12.

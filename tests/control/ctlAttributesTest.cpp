@@ -11,19 +11,12 @@
 using namespace tabulon;
 using platform::Variant;
 using test::FakeAttribute;
+using test::collectionOf;
 using test::FakeCollection;
 using test::RecordingMessageBox;
 using test::ScopedDefault;
 
 namespace {
-
-std::shared_ptr<FakeCollection> collectionOf(int rows)
-{
-    auto c = std::make_shared<FakeCollection>();
-    for (int i = 0; i < rows; ++i)
-        c->add(QStringLiteral("A%1").arg(i), adtText, QStringLiteral("v%1").arg(i));
-    return c;
-}
 
 // Types a value the attribute refuses into `control`'s one row: a message follows.
 void typeInvalid(ctlAttributes &control)
@@ -106,10 +99,8 @@ TEST_F(Control, AssigningASource)
     const platform::RecordSet *table = d->m_rs.get();
     // An empty collection hides the grid and keeps the previous source and table.
     control.setDataSource(collectionOf(0));
-    EXPECT_FALSE(grid->isVisible());
-    EXPECT_EQ(grid->dataSource(), nullptr);
-    EXPECT_EQ(control.DataSource(), first);
-    EXPECT_EQ(d->m_rs.get(), table);
+    EXPECT_TRUE(!grid->isVisible() && !grid->dataSource());
+    EXPECT_TRUE(control.DataSource() == first && d->m_rs.get() == table);
     // DisplayOrder reloads the kept source, even when the order is unchanged.
     first->add("Added", adtText);
     control.setDisplayOrder(control.DisplayOrder());
@@ -122,9 +113,7 @@ TEST_F(Control, AssigningASource)
     EXPECT_EQ(control.DataSource(), first);
 
     control.setDataSource(nullptr);
-    EXPECT_EQ(control.DataSource(), nullptr);
-    EXPECT_EQ(d->m_rs.get(), nullptr);
-    EXPECT_EQ(grid->dataSource(), nullptr);
+    EXPECT_TRUE(!control.DataSource() && !d->m_rs && !grid->dataSource());
 }
 
 // One row per visible attribute in the display order; the grid bound, before the first row.
@@ -268,13 +257,8 @@ TEST(ControlServices, EachFacilityIsReplacedOnItsOwn)
     const QString failed = title + "Unexpected error initialising Tabulon\r\n";
     const QString noDefault = failed + "No default file system",
                   refused = title + "Invalid value ( 7 )\r\nCount has not been changed";
-    const struct
-    {
-        const char *name;
-        platform::Services services;
-        QStringList processBoxTold, ownBoxTold;
-        bool ownFsUsed;
-    } cases[] = {
+    // The control's services; what each box was told, whether the own file system was used.
+    const std::tuple<const char *, platform::Services, QStringList, QStringList, bool> cases[] = {
         {"defaults", {}, {noDefault, refused}, {}, false},
         {"own message box, default file system", {.messageBox = &ownBox}, {}, {noDefault, refused},
          false},
@@ -283,14 +267,14 @@ TEST(ControlServices, EachFacilityIsReplacedOnItsOwn)
         {"foreign failure", {.fileSystem = &foreignFs},
          {failed + "Application-defined or object-defined error", refused}, {}, false},
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto &[name, services, processBoxTold, ownBoxTold, ownFsUsed] : cases) {
+        SCOPED_TRACE(name);
         processBox.messages.clear(), ownBox.messages.clear(), ownFs.created = 0;
-        ctlAttributes control(nullptr, c.services);
-        EXPECT_EQ(ownFs.created, c.ownFsUsed ? 1 : 0);
+        ctlAttributes control(nullptr, services);
+        EXPECT_EQ(ownFs.created, ownFsUsed ? 1 : 0);
         typeInvalid(control);
-        EXPECT_EQ(test::said(processBox), c.processBoxTold);
-        EXPECT_EQ(test::said(ownBox), c.ownBoxTold);
+        EXPECT_EQ(std::pair(test::said(processBox), test::said(ownBox)),
+                  std::pair(processBoxTold, ownBoxTold));
     }
 }
 
@@ -301,6 +285,5 @@ TEST(ControlServices, ALaterDefaultServesOnlyTheControlsWithoutTheirOwn)
     ctlAttributes own(nullptr, {.messageBox = &ownBox}), other;
     const ScopedDefault<platform::MessageBoxService> box(laterDefault);
     typeInvalid(own), typeInvalid(other);
-    EXPECT_EQ(ownBox.messages.size(), 1u);
-    EXPECT_EQ(laterDefault.messages.size(), 1u);
+    EXPECT_TRUE(ownBox.messages.size() == 1 && laterDefault.messages.size() == 1);
 }
