@@ -6,6 +6,7 @@
 
 #include <QHeaderView>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 using namespace tabulon;
@@ -177,7 +178,8 @@ TEST_F(GridInput, Selection)
 }
 
 // In a form the control takes the focus and gives it up with Ctrl+Tab, an open edit written.
-TEST_F(GridInput, KeyboardWalksThroughAForm)
+// The grid repaints only what changed: after each step nothing stale may be left on screen.
+TEST_F(GridInput, KeyboardWalksThroughAFormLeavingNothingStale)
 {
     QWidget form;
     auto *before = new QLineEdit(&form);
@@ -185,26 +187,49 @@ TEST_F(GridInput, KeyboardWalksThroughAForm)
     auto *after = new QPushButton(QStringLiteral("OK"), &form);
     auto *layout = new QVBoxLayout(&form);
     layout->addWidget(before), layout->addWidget(embedded), layout->addWidget(after);
+    embedded->setRecordSelectors(true);
     embedded->setDataSource(source);
     form.resize(400, 500);
     form.show();
     form.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
-    platform::DataGrid *embeddedGrid = ctlAttributesPrivate::get(embedded)->grdEdit;
-    EXPECT_GE(embedded->height(), 10 * embeddedGrid->verticalHeader()->defaultSectionSize());
+    platform::DataGrid &embeddedGrid = *ctlAttributesPrivate::get(embedded)->grdEdit;
+    platform::RecordSet &rs = *ctlAttributesPrivate::get(embedded)->m_rs;
+    EXPECT_GE(embedded->height(), 10 * embeddedGrid.verticalHeader()->defaultSectionSize());
+    // The form as the screen shows it against the form painted afresh.
+    const auto expectNothingStale = [&](const char *step) {
+        QCoreApplication::processEvents();
+        const QImage shown = form.screen()->grabWindow(form.winId()).toImage();
+        EXPECT_TRUE(shown.convertToFormat(QImage::Format_RGB32) ==
+                    form.grab().toImage().convertToFormat(QImage::Format_RGB32))
+            << "stale after: " << step;
+    };
 
+    expectNothingStale("loaded");
     before->setFocus();
     key(Qt::Key_Tab);
-    EXPECT_TRUE(embeddedGrid->hasFocus());
+    EXPECT_TRUE(embeddedGrid.hasFocus());
     key(Qt::Key_Right); // to the first row's value, whose editor opens
+    expectNothingStale("value cell of the first row current");
     key(Qt::Key_X);
     key(Qt::Key_Tab, Qt::ControlModifier);
     EXPECT_TRUE(after->hasFocus());
     EXPECT_EQ(source->attributes[0]->m_value, Variant("x"));
+    expectNothingStale("typed, focus passed on");
     key(Qt::Key_Tab, Qt::ShiftModifier);
     EXPECT_TRUE(embedded->hasFocus());
+    rs.setCurrentRow(3);
+    expectNothingStale("moved onto a row with a button");
+    rs.setCurrentRow(5);
+    expectNothingStale("moved off it");
+    QTest::mouseClick(embeddedGrid.verticalHeader()->viewport(), Qt::LeftButton, {},
+                      QPoint(4, embeddedGrid.rowViewportPosition(6) + 4));
+    expectNothingStale("row selected by its selector");
     key(Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_TRUE(before->hasFocus());
+    expectNothingStale("focus left the grid");
     embedded->SetAttributeValue(QStringLiteral("Capital"), QStringLiteral("C")); // an "Edit" row
     EXPECT_TRUE(before->hasFocus()) << "the host moving the row takes no focus";
+    embeddedGrid.setFocus();
+    expectNothingStale("focus back in the grid");
 }

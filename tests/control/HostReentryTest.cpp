@@ -22,23 +22,18 @@ const struct Callback
     Op op;
     bool viaGrid = false;
 } kCallbacks[] = {
-    {"itemByKey", "Len", "5", Op::None},
-    {"dataType", "Len", "5", Op::DataType},
-    {"validate", "Len", "5", Op::Validate},
-    {"setValue", "Note", "typed", Op::SetValue},
-    {"valueInUnits", "Len", "5", Op::ValueInUnits},
-    {"value of an expression row", "Len", "5", Op::Value},
+    {"itemByKey", "Len", "5", Op::None},            {"dataType", "Len", "5", Op::DataType},
+    {"validate", "Len", "5", Op::Validate},         {"setValue", "Note", "typed", Op::SetValue},
+    {"valueInUnits", "Len", "5", Op::ValueInUnits}, {"expression row's value", "Len", "5", Op::Value},
     {"setValueInUnits", "Len", "2 ft", Op::SetValueInUnits},
-    {"displayName", "Len", "1e999", Op::DisplayName},
-    {"message box", "Len", "1e999", Op::None},
+    {"displayName", "Len", "1e999", Op::DisplayName}, {"message box", "Len", "1e999", Op::None},
     {"message box, boolean", "Flag", "maybe", Op::None},
     {"enumerationCount", "Colour", "Green", Op::EnumerationCount},
     {"enumerationDisplayText", "Colour", "Green", Op::EnumerationDisplayText},
     {"enumerationValue", "Colour", "Green", Op::EnumerationValue},
-    {"AttributeChange", "Len", "5", Op::None},
+    {"AttributeChange", "Len", "5", Op::None}, {"rawValue", nullptr, nullptr, Op::RawValue},
     {"AttributeChange, typed into the grid", "Len", "5", Op::None, true},
     {"setValue from SetAttributeValue", nullptr, nullptr, Op::SetValue},
-    {"rawValue", nullptr, nullptr, Op::RawValue},
     {"evaluatedValue", nullptr, nullptr, Op::EvaluatedValue},
 };
 
@@ -63,8 +58,7 @@ struct HostReentry : ::testing::Test
         if (!control) control = new ctlAttributes(nullptr, services);
         control->setDataSource(nullptr); // the objects of the case before call back into it
         source = makeObject(100, 1), other = makeObject(500, 600);
-        control->setShowUnits(true);
-        control->setDisplayOrder(ctlAttributes::eGDODefault);
+        control->setShowUnits(true), control->setDisplayOrder(ctlAttributes::eGDODefault);
         if (loaded) control->setDataSource(source);
     }
     // A live control's flags are down; one showing an object has a row per attribute, and each
@@ -72,8 +66,7 @@ struct HostReentry : ::testing::Test
     void expectSound()
     {
         if (!control) return; // deleted: the sanitizers judge what happened
-        EXPECT_FALSE(d()->m_bUpdating);
-        EXPECT_EQ(d()->m_notifying, 0);
+        EXPECT_TRUE(!d()->m_bUpdating && d()->m_notifying == 0);
         if (!d()->m_rs || !control->DataSource()) return;
         const auto &shown = static_cast<const FakeCollection &>(*control->DataSource());
         platform::RecordSet &rs = *d()->m_rs;
@@ -101,8 +94,7 @@ const struct Action
     {"load other, SetAttributeValue B", [](auto &t) {
          t.control->setDataSource(t.other), t.control->SetAttributeValue("B", 9.0); }, true},
     {"detach", [](auto &t) { t.control->setDataSource(nullptr); }},
-    {"empty collection",
-     [](auto &t) { t.control->setDataSource(std::make_shared<FakeCollection>()); }},
+    {"empty collection", [](auto &t) { t.control->setDataSource(test::collectionOf(0)); }},
     {"DisplayOrder", [](auto &t) { t.control->setDisplayOrder(ctlAttributes::eGDOInsertion); }},
     {"deleteLater", [](auto &t) { t.control->deleteLater(); }},
     {"delete", [](auto &t) { delete t.control.data(); }},
@@ -155,8 +147,7 @@ TEST_F(HostReentry, AnyCallbackAnyAction)
 
             // A later edit works.
             QObject::disconnect(control, &ctlAttributes::AttributeChange, nullptr, nullptr);
-            source = makeObject(100, 1);
-            control->setDataSource(source);
+            control->setDataSource(source = makeObject(100, 1));
             test::type(*control, "Len", "42");
             EXPECT_EQ(source->attributes[0]->m_value, Variant(42.0));
             expectSound();
@@ -202,7 +193,6 @@ TEST_F(HostReentry, AnsweringAChangeWithAChangeIsBounded)
     EXPECT_EQ(seen, (QStringList{"Len", "B"}));
     EXPECT_EQ(source->attributes[5]->m_value, Variant(10.0)); // B
     EXPECT_TRUE(log.lines().isEmpty());
-
     seen.clear(), settles = false;
     test::type(*control, "Len", "6");
     expectSound();

@@ -37,7 +37,7 @@ struct WriteBack : test::ControlFixture
         return a;
     }
     void type(const Variant &text) { test::type(control, d->m_rs->valueAt(0, fName).toText(), text); }
-    QStringList changed; // the names the AttributeChange events carried
+    QStringList changed; // the names AttributeChange carried
 };
 
 } // namespace
