@@ -98,13 +98,10 @@ TEST_F(ControlFixture, ListEditorChoosesByKeysAndByClick)
     auto colour = source->add("Colour", adtText, "r");
     colour->m_allowable = "enumeration";
     colour->m_enum = {{"r", "Red"}, {"g", "Green"}, {"b", "Blue"}};
-    control.resize(300, 300);
-    control.show();
+    control.resize(300, 300), control.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&control));
     load();
-    grid->setFocus();
-    grid->setCurrentColumn(d->m_colValue->index());
-    grid->setCurrentRow(0);
+    grid->setFocus(), grid->setCurrentColumn(d->m_colValue->index()), grid->setCurrentRow(0);
     auto *list = d->lstEdit->findChild<QListWidget *>();
     const auto open = [&] {
         d->m_colValue->setButton(true);

@@ -40,8 +40,7 @@ struct GridInput : test::ControlFixture
         }
         source->attributes[8]->m_dataType = adtBoolean, source->attributes[8]->m_value = true;
         control.resize(400, 130); // fewer rows shown than there are
-        control.show();
-        control.activateWindow();
+        control.show(), control.activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(&control));
     }
     void click(int row, int column, bool onButton = false)
@@ -51,9 +50,9 @@ struct GridInput : test::ControlFixture
                           onButton ? QPoint(r.right() - 2, r.center().y()) : r.center());
     }
     // Keys go where the user's would: to the in-place editor when one is open.
-    static void key(Qt::Key k, Qt::KeyboardModifiers modifiers = {})
+    static void key(Qt::Key k, Qt::KeyboardModifiers m = {})
     {
-        QTest::keyClick(QApplication::focusWidget(), k, modifiers);
+        QTest::keyClick(QApplication::focusWidget(), k, m);
     }
     // The grid's current row, and the table's.
     std::pair<int, int> rows() const { return {grid->currentRow(), d->m_rs->currentRow()}; }
@@ -102,9 +101,7 @@ TEST_F(GridInput, EachRowKindGetsItsModeWhenItsValueCellBecomesCurrent)
     d->m_colValue->setButton(false);
     click(7, 1);
     EXPECT_TRUE(d->m_colValue->hasButton());
-    d->m_bUpdating = true;
-    d->m_rs->setCurrentRow(0);
-    d->m_bUpdating = false;
+    d->m_bUpdating = true, d->m_rs->setCurrentRow(0), d->m_bUpdating = false;
     EXPECT_TRUE(d->m_colValue->hasButton() && d->m_colValue->isLocked());
 }
 
@@ -189,9 +186,7 @@ TEST_F(GridInput, KeyboardWalksThroughAFormLeavingNothingStale)
     layout->addWidget(before), layout->addWidget(embedded), layout->addWidget(after);
     embedded->setRecordSelectors(true);
     embedded->setDataSource(source);
-    form.resize(400, 500);
-    form.show();
-    form.activateWindow();
+    form.resize(400, 500), form.show(), form.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
     platform::DataGrid &embeddedGrid = *ctlAttributesPrivate::get(embedded)->grdEdit;
     platform::RecordSet &rs = *ctlAttributesPrivate::get(embedded)->m_rs;

@@ -25,7 +25,7 @@ const struct Callback
 } kCallbacks[] = {
     {"itemByKey", "Len", "5", Op::None},            {"dataType", "Len", "5", Op::DataType},
     {"validate", "Len", "5", Op::Validate},         {"setValue", "Note", "typed", Op::SetValue},
-    {"valueInUnits", "Len", "5", Op::ValueInUnits}, {"expression row's value", "Len", "5", Op::Value},
+    {"valueInUnits", "Len", "5", Op::ValueInUnits}, {"an expression's value", "Len", "5", Op::Value},
     {"setValueInUnits", "Len", "2 ft", Op::SetValueInUnits},
     {"displayName", "Len", "1e999", Op::DisplayName}, {"message box", "Len", "1e999", Op::None},
     {"message box, boolean", "Flag", "maybe", Op::None},

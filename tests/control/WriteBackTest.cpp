@@ -21,9 +21,7 @@ struct WriteBack : test::ControlFixture
 {
     WriteBack()
     {
-        control.setShowUnits(true);
-        control.resize(400, 300);
-        control.show();
+        control.setShowUnits(true), control.resize(400, 300), control.show();
         QObject::connect(&control, &ctlAttributes::AttributeChange,
                          [this](const Variant &name) { changed << name.toText(); });
     }
@@ -211,8 +209,7 @@ TEST(ExpressionRowList, FollowsEveryWayTheFlagChanges)
     list.follow(table.get());
     EXPECT_EQ(list.rows(), std::vector<int>{0}) << "rows there before";
     addRows(*table, {true, false});
-    table->addNew();
-    table->setValue(fExpression, true);
+    table->addNew(), table->setValue(fExpression, true);
     EXPECT_EQ(list.rows(), (std::vector<int>{0, 2, 4})) << "rows added whole and field by field";
 
     table->clone()->setValueAt(1, fExpression, true);
