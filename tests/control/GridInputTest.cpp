@@ -97,9 +97,7 @@ TEST_F(GridInput, EachRowKindGetsItsModeWhenItsValueCellBecomesCurrent)
 
     // A click on the current cell brings back the button the list's closing took; a move made
     // while the control itself writes the table leaves the value column as it was.
-    click(7, 1);
-    d->m_colValue->setButton(false);
-    click(7, 1);
+    click(7, 1), d->m_colValue->setButton(false), click(7, 1);
     EXPECT_TRUE(d->m_colValue->hasButton());
     d->m_bUpdating = true, d->m_rs->setCurrentRow(0), d->m_bUpdating = false;
     EXPECT_TRUE(d->m_colValue->hasButton() && d->m_colValue->isLocked());
@@ -114,8 +112,7 @@ TEST_F(GridInput, KeysAndRowStepping)
     const int first = grid->firstVisibleRow(), shown = grid->visibleRows();
     ASSERT_LT(first + shown, kRowCount);
     click(first, 1);
-    key(Qt::Key_Tab);
-    key(Qt::Key_Tab, Qt::ShiftModifier);
+    key(Qt::Key_Tab), key(Qt::Key_Tab, Qt::ShiftModifier);
     EXPECT_EQ(grid->currentRow(), 2);
     grid->setCurrentRow(shown - 1);
     key(Qt::Key_Return);
@@ -135,9 +132,7 @@ TEST_F(GridInput, KeysAndRowStepping)
     for (const auto &[row, column, k, clears] : cases) {
         SCOPED_TRACE(std::string(kRows[row].name) + " column " + std::to_string(column));
         test::FakeAttribute &a = *source->attributes[std::size_t(row)];
-        a.writes.clear();
-        click(row, column);
-        key(k);
+        a.writes.clear(), click(row, column), key(k);
         EXPECT_EQ(a.writes, clears ? std::vector<Variant>{QString()} : std::vector<Variant>{});
         if (clears) control.SetAttributeValue(a.m_name, a.m_name.toLower());
     }

@@ -7,10 +7,8 @@
 #include <QPointer>
 
 using namespace tabulon;
+using namespace tabulon::test;
 using platform::Variant;
-using test::FakeAttribute;
-using test::FakeCollection;
-using test::makeObject;
 using Op = FakeAttribute::Op;
 
 namespace {
@@ -25,7 +23,7 @@ const struct Callback
 } kCallbacks[] = {
     {"itemByKey", "Len", "5", Op::None},            {"dataType", "Len", "5", Op::DataType},
     {"validate", "Len", "5", Op::Validate},         {"setValue", "Note", "typed", Op::SetValue},
-    {"valueInUnits", "Len", "5", Op::ValueInUnits}, {"an expression's value", "Len", "5", Op::Value},
+    {"valueInUnits", "Len", "5", Op::ValueInUnits}, {"expression value", "Len", "5", Op::Value},
     {"setValueInUnits", "Len", "2 ft", Op::SetValueInUnits},
     {"displayName", "Len", "1e999", Op::DisplayName}, {"message box", "Len", "1e999", Op::None},
     {"message box, boolean", "Flag", "maybe", Op::None},
@@ -91,7 +89,6 @@ const struct Action
     void (*act)(HostReentry &);
     bool needsRows = false; // rows of the object shown, which a load may not have written yet
 } kActions[] = {
-    // clang-format off
     {"reload same", [](auto &t) { t.control->setDataSource(t.source); }},
     {"load other", [](auto &t) { t.control->setDataSource(t.other); }},
     {"load other, SetAttributeValue B", [](auto &t) {
@@ -104,7 +101,6 @@ const struct Action
     {"SetAttributeValue B", [](auto &t) { t.control->SetAttributeValue("B", 9.0); }, true},
     {"SetAttributeDisplayUnits",
      [](auto &t) { t.control->SetAttributeDisplayUnits("Len", "m"); }, true},
-    // clang-format on
 };
 
 } // namespace

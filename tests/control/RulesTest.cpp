@@ -173,6 +173,8 @@ TEST(RoundForDisplay, BandsHalfEvenScientificAndUnitDecimals)
     EXPECT_EQ(FormatUnitValue(2.75, kMetre), Variant(2.8));
     EXPECT_EQ(FormatUnitValue(7.6, kNoUnit), Variant(8.0));
     EXPECT_EQ(FormatUnitValue(7.6, 14), Variant(8.0));
+    const test::ScopedLocale german(test::deDE); // scientific text in the locale's decimal sign
+    EXPECT_EQ(RoundForDisplay(-0.005, 1), Variant("-5,00E-03"));
 }
 
 TEST(ParseEnteredValue, ByDataType)
@@ -204,15 +206,11 @@ TEST(ParseEnteredValue, ByDataType)
     EXPECT_EQ(errorNumber([&] { ParseEnteredValue("1", adtText, null); }), Error::InvalidUseOfNull);
     EXPECT_EQ(errorNumber([] { ParseEnteredValue("3e10", adtInteger, ""); }), Error::Overflow);
     EXPECT_EQ(errorNumber([] { ParseEnteredValue("yes", adtBoolean, ""); }), Error::TypeMismatch);
-}
-
-TEST(ValueDisplay, DecimalCommaLocale)
-{
+    // In a decimal-comma locale "." still separates the decimals; a number is taken as it is, not
+    // read back from its "12,5".
     const test::ScopedLocale german(test::deDE);
-    EXPECT_EQ(RoundForDisplay(-0.005, 1), Variant("-5,00E-03"));
     EXPECT_EQ(ParseEnteredValue("12.5 ft", adtReal, "mm").units, u"ft");
     EXPECT_EQ(ParseEnteredValue("12,5", adtReal, "mm").value, Variant(12.0));
-    // A number is taken as it is, not read back from its "12,5".
     EXPECT_EQ(ParseEnteredValue(12.5, adtReal, "mm").value, Variant(12.5));
     EXPECT_EQ(ParseEnteredValue(13.5, adtInteger, "").value, Variant(14));
 }

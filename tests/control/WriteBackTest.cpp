@@ -5,9 +5,8 @@
 #include "tessel/Collection.h"
 
 using namespace tabulon;
+using namespace tabulon::test;
 using platform::Variant;
-using test::FakeAttribute;
-using test::FakeCollection;
 
 namespace {
 

@@ -9,12 +9,8 @@
 #include <limits>
 
 using namespace tabulon;
+using namespace tabulon::test;
 using platform::Variant;
-using test::FakeAttribute;
-using test::collectionOf;
-using test::FakeCollection;
-using test::RecordingMessageBox;
-using test::ScopedDefault;
 
 namespace {
 
@@ -216,13 +212,11 @@ TEST_F(Control, Layout)
     EXPECT_NEAR(off - d->m_colProperty->width(), d->m_lScrollBarWidth * 1.25 * 0.5, pixel);
 
     // The right margin is one pixel while the rows fit, room for the scroll bar when not.
-    control.setDataSource(collectionOf(2));
-    control.Resize();
+    control.setDataSource(collectionOf(2)), control.Resize();
     EXPECT_FLOAT_EQ(d->m_sngRightMargin, float(pixel));
     EXPECT_NEAR(d->m_colProperty->width() + d->m_colValue->width(),
                 grid->gridWidth() - d->m_colProperty->left() - pixel, pixel);
-    control.setDataSource(collectionOf(200));
-    control.Resize();
+    control.setDataSource(collectionOf(200)), control.Resize();
     EXPECT_FLOAT_EQ(d->m_sngRightMargin, float(d->m_lScrollBarWidth + 5));
 
     // Equal (empty) captions: the value column is sized from its own width.
