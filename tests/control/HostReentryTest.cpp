@@ -118,9 +118,7 @@ TEST_F(HostReentry, AnyCallbackAnyAction)
                 control->setDisplayOrder(ctlAttributes::eGDOInsertion);
             if (callback.viaGrid) control->show();
             bool armed = true;
-            const auto once = [&] {
-                if (std::exchange(armed, false)) action.act(*this);
-            };
+            const auto once = [&] { if (std::exchange(armed, false)) action.act(*this); };
             for (const auto &a : source->attributes)
                 a->onCall = [&](Op called) { if (called == callback.op) once(); };
             if (load) source->attributes[0]->onCall = nullptr;

@@ -155,8 +155,7 @@ TEST_F(WriteBack, AnyFailingAttributeOperationEndsTheEditCleanly)
             const bool happened = !a->writes.empty() || !a->unitWrites.empty() || refused;
             EXPECT_EQ(changed.size(), happened ? 1 : 0);
 
-            a->throwOn = Op::None;
-            type(typed);
+            a->throwOn = Op::None, type(typed);
             EXPECT_EQ(changed.size(), happened ? 2 : 1);
         }
     }
