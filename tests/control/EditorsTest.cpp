@@ -34,8 +34,7 @@ TEST(Editors, FileEditorStartsAtTheRowsPathAndWritesOnlyAChosenFileToItsRow)
 {
     const auto files = platform::FileSystemService::instance().createFileSystem();
     const QString chosen = QStringLiteral("/data/b.dxf"), old = QStringLiteral("/data/plans/a.dxf");
-    // The dialog's answer, its failure, whether the host replaces the table; the first row's
-    // value afterwards, in the table then shown.
+    // The dialog's answer and failure, whether the host replaces the table; the first row's value.
     const std::tuple<const char *, std::optional<QString>, QString, bool, QString> cases[] = {
         {"chosen", chosen, {}, false, chosen},
         {"cancelled", std::nullopt, {}, false, old},

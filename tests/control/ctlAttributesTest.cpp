@@ -252,8 +252,7 @@ TEST(ControlServices, EachFacilityIsReplacedOnItsOwn)
     const QString failed = title + "Unexpected error initialising Tabulon\r\n";
     const QString noDefault = failed + "No default file system",
                   refused = title + "Invalid value ( 7 )\r\nCount has not been changed";
-    // The control's services; what the default box when it was built and its own box were told,
-    // whether the own file system was used.
+    // Services; what the default box at construction and the own box were told, own files used.
     const std::tuple<const char *, platform::Services, QStringList, QStringList, bool> cases[] = {
         {"defaults", {}, {noDefault}, {}, false},
         {"own message box, default file system", {.messageBox = &ownBox}, {}, {noDefault, refused},
