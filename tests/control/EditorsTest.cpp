@@ -5,14 +5,10 @@
 #include "control/editors/FileEditor.h"
 #include "control/editors/ListEditor.h"
 #include "platform/FileSystemService.h"
-#include "platform/ListBox.h"
 #include "tests/control/ControlFixture.h"
-
-#include <QListWidget>
 
 using namespace tabulon;
 using platform::Variant;
-using test::ControlFixture;
 
 namespace {
 
@@ -72,9 +68,7 @@ TEST(ListItems, BooleansOfferTrueAndFalseEnumerationsTheirTextsWithTheValueMatch
 {
     using Entries = std::vector<std::pair<QString, QString>>;
     // Data type, the attribute's value, the row's value, the entries; the items and the selected.
-    using Case =
-        std::tuple<const char *, std::int32_t, Variant, Variant, Entries, QStringList, int>;
-    const Case cases[] = {
+    const std::tuple<const char *, int, Variant, Variant, Entries, QStringList, int> cases[] = {
         {"false boolean", adtBoolean, false, "False", {}, {"True", "False"}, 1},
         {"true boolean", adtBoolean, "True", "x", {}, {"True", "False"}, 0},
         {"trimmed, any case", adtText, "r", " red ", {{"r", "Red"}, {"g", "Green"}},
@@ -89,39 +83,4 @@ TEST(ListItems, BooleansOfferTrueAndFalseEnumerationsTheirTextsWithTheValueMatch
         const ListItems list = listItemsFor(attribute, rowValue);
         EXPECT_EQ(std::pair(list.items, list.selected), std::pair(items, selected)) << name;
     }
-}
-
-// The drop-down list on the real grid: Down moves, Enter or a click chooses, through the table.
-TEST_F(ControlFixture, ListEditorChoosesByKeysAndByClick)
-{
-    auto colour = source->add("Colour", adtText, "r");
-    colour->m_allowable = "enumeration";
-    colour->m_enum = {{"r", "Red"}, {"g", "Green"}, {"b", "Blue"}};
-    control.resize(300, 300), control.show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&control));
-    load();
-    grid->setFocus(), grid->setCurrentColumn(d->m_colValue->index()), grid->setCurrentRow(0);
-    auto *list = d->lstEdit->findChild<QListWidget *>();
-    const auto open = [&] {
-        d->m_colValue->setButton(true);
-        d->m_listEditor->open(EditorRow(d->m_rs), *colour, *d->m_colValue);
-        ASSERT_TRUE(d->lstEdit->isVisible() && d->lstEdit->hasFocus());
-        EXPECT_FALSE(d->m_colValue->hasButton());
-    };
-
-    open();
-    EXPECT_EQ(d->lstEdit->currentIndex(), 0);
-    QTest::keyClick(list, Qt::Key_Down);
-    EXPECT_TRUE(d->lstEdit->isVisible());
-    QTest::keyClick(list, Qt::Key_Return);
-    EXPECT_TRUE(!d->lstEdit->isVisible() && grid->hasFocus());
-    EXPECT_EQ(colour->m_value, Variant("g"));
-    EXPECT_EQ(column(fValue), QStringList{"Green"});
-
-    open();
-    EXPECT_EQ(d->lstEdit->currentIndex(), 1);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                      list->visualItemRect(list->item(2)).center());
-    EXPECT_FALSE(d->lstEdit->isVisible() || d->m_colValue->hasButton());
-    EXPECT_EQ(colour->m_value, Variant("b"));
 }

@@ -63,9 +63,7 @@ struct GridInput : test::ControlFixture
 // Locked and expression rows are drawn in the disabled text colour; buttons only on button rows.
 TEST_F(GridInput, EachRowKindGetsItsModeWhenItsValueCellBecomesCurrent)
 {
-    control.resize(400, 300);
-    control.setForeColor(Qt::red);
-    control.setEnabled(false);
+    control.resize(400, 300), control.setForeColor(Qt::red), control.setEnabled(false);
     EXPECT_EQ(control.ForeColor(), QColor(Qt::red)) << "as set, also while disabled";
     control.setEnabled(true);
     load();
@@ -179,8 +177,7 @@ TEST_F(GridInput, KeyboardWalksThroughAFormLeavingNothingStale)
     auto *after = new QPushButton(QStringLiteral("OK"), &form);
     auto *layout = new QVBoxLayout(&form);
     layout->addWidget(before), layout->addWidget(embedded), layout->addWidget(after);
-    embedded->setRecordSelectors(true);
-    embedded->setDataSource(source);
+    embedded->setRecordSelectors(true), embedded->setDataSource(source);
     form.resize(400, 500), form.show(), form.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
     platform::DataGrid &embeddedGrid = *ctlAttributesPrivate::get(embedded)->grdEdit;

@@ -2,7 +2,12 @@
 
 #include "tests/control/ControlFixture.h"
 
+#include "control/editors/EditorRow.h"
+#include "control/editors/ListEditor.h"
+#include "platform/ListBox.h"
 #include "tessel/Collection.h"
+
+#include <QListWidget>
 
 using namespace tabulon;
 using namespace tabulon::test;
@@ -160,9 +165,7 @@ TEST_F(WriteBack, AnyFailingAttributeOperationEndsTheEditCleanly)
         }
     }
     // A row whose attribute the source no longer has.
-    loadOnly(Row::Count);
-    source->attributes.clear();
-    type("5");
+    loadOnly(Row::Count), source->attributes.clear(), type("5");
     EXPECT_EQ(changed.size() + services.messageBox.messages.size(), 0);
 }
 
@@ -189,6 +192,37 @@ TEST_F(WriteBack, HostCalls)
     control.SetAttributeValue("Len", 12.5);
     EXPECT_EQ(object->attribute(QStringLiteral("Len"))->value(), Variant(12.5));
     EXPECT_TRUE(services.messageBox.messages.empty());
+}
+
+// The drop-down list on the real grid: Down moves, Enter or a click chooses, through the table.
+TEST_F(WriteBack, ListEditorChoosesByKeysAndByClick)
+{
+    auto colour = loadOnly(Row::Colour);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&control));
+    grid->setFocus(), grid->setCurrentColumn(d->m_colValue->index()), grid->setCurrentRow(0);
+    auto *list = d->lstEdit->findChild<QListWidget *>();
+    const auto open = [&] {
+        d->m_colValue->setButton(true);
+        d->m_listEditor->open(EditorRow(d->m_rs), *colour, *d->m_colValue);
+        ASSERT_TRUE(d->lstEdit->isVisible() && d->lstEdit->hasFocus());
+        EXPECT_FALSE(d->m_colValue->hasButton());
+    };
+
+    open();
+    EXPECT_EQ(d->lstEdit->currentIndex(), 0);
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_TRUE(d->lstEdit->isVisible());
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_TRUE(!d->lstEdit->isVisible() && grid->hasFocus());
+    EXPECT_EQ(colour->m_value, Variant("g"));
+    EXPECT_EQ(column(fValue), QStringList{"Green"});
+
+    open();
+    EXPECT_EQ(d->lstEdit->currentIndex(), 1);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->item(0)).center());
+    EXPECT_FALSE(d->lstEdit->isVisible() || d->m_colValue->hasButton());
+    EXPECT_EQ(colour->m_value, Variant("r"));
 }
 
 // The rows the refresh visits: those whose "Expression" holds true, however set, of one table.
