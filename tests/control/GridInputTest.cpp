@@ -35,8 +35,8 @@ struct GridInput : test::ControlFixture
     {
         for (const auto &r : kRows) {
             auto a = source->add(r.name, adtText, QString::fromLatin1(r.name).toLower());
-            a->m_units = r.units, a->m_allowable = r.allowable;
-            a->m_editable = r.editable, a->m_expression = r.expression;
+            a->m_units = r.units, a->m_allowable = r.allowable, a->m_editable = r.editable;
+            a->m_expression = r.expression;
         }
         source->attributes[8]->m_dataType = adtBoolean, source->attributes[8]->m_value = true;
         control.resize(400, 130); // fewer rows shown than there are
@@ -112,8 +112,7 @@ TEST_F(GridInput, KeysAndRowStepping)
     click(first, 1);
     key(Qt::Key_Tab), key(Qt::Key_Tab, Qt::ShiftModifier);
     EXPECT_EQ(grid->currentRow(), 2);
-    grid->setCurrentRow(shown - 1);
-    key(Qt::Key_Return);
+    grid->setCurrentRow(shown - 1), key(Qt::Key_Return);
     EXPECT_EQ(rows(), std::pair(0, first)) << "the top row shown, not the table's first";
     EXPECT_EQ(grid->currentColumn(), 1);
     grid->setCurrentRow(shown - 1);

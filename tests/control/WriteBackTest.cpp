@@ -195,8 +195,7 @@ TEST_F(WriteBack, HostCalls)
     // Its write of the raw value is handled as an edit too: the text goes to the attribute.
     EXPECT_EQ(a->writes, (std::vector<Variant>{250.0, "250"}));
 
-    control.setShowUnits(false);
-    loadOnly(Row::Length);
+    control.setShowUnits(false), loadOnly(Row::Length);
     control.SetAttributeDisplayUnits("Len", "m");
     EXPECT_EQ(column(fValue), QStringList{"100"}) << "no unit shown without ShowUnits";
     const test::ScopedLocale german(test::deDE);

@@ -14,15 +14,6 @@ using platform::Variant;
 
 namespace {
 
-// Types a value the attribute refuses into `control`'s one row: a message follows.
-void typeInvalid(ctlAttributes &control)
-{
-    auto source = collectionOf(0);
-    source->add("Count", adtInteger)->m_valid = false;
-    control.setDataSource(source);
-    test::type(control, "Count", "7");
-}
-
 // A file system whose creation throws what no std::exception is.
 struct ForeignFailure : platform::FileSystemService
 {
@@ -220,8 +211,7 @@ TEST_F(Control, Layout)
     EXPECT_FLOAT_EQ(d->m_sngRightMargin, float(d->m_lScrollBarWidth + 5));
 
     // Equal (empty) captions: the value column is sized from its own width.
-    d->m_colValue->setWidth(1500);
-    d->FitValueColumn(d->m_colValue);
+    d->m_colValue->setWidth(1500), d->FitValueColumn(d->m_colValue);
     EXPECT_NEAR(d->m_colValue->width(),
                 grid->gridWidth() - d->m_colProperty->left() - 1500 - d->m_sngRightMargin, pixel);
 
@@ -269,7 +259,9 @@ TEST(ControlServices, EachFacilityIsReplacedOnItsOwn)
         ctlAttributes control(nullptr, services);
         EXPECT_EQ(ownFs.created, ownFsUsed ? 1 : 0);
         const ScopedDefault<platform::MessageBoxService> later(laterBox);
-        typeInvalid(control);
+        auto refusing = collectionOf(0); // a value it refuses is typed: a message follows
+        refusing->add("Count", adtInteger)->m_valid = false;
+        control.setDataSource(refusing), test::type(control, "Count", "7");
         EXPECT_EQ(std::tuple(said(processBox), said(ownBox), said(laterBox)),
                   std::tuple(processBoxTold, ownBoxTold,
                              services.messageBox ? QStringList() : QStringList{refused}));
