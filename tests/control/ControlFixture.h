@@ -22,16 +22,15 @@ struct CapturedLog
 {
     CapturedLog()
     {
-        s_lines = {};
+        lines = {};
         s_previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &context,
                                                const QString &text) {
             if (type != QtDebugMsg && type != QtInfoMsg)
-                s_lines << QLatin1String(context.category) + QLatin1String(": ") + text;
+                lines << QLatin1String(context.category) + QLatin1String(": ") + text;
         });
     }
     ~CapturedLog() { qInstallMessageHandler(s_previous); }
-    static QStringList lines() { return s_lines; }
-    static inline QStringList s_lines;
+    static inline QStringList lines;
     static inline QtMessageHandler s_previous = nullptr;
 };
 

@@ -65,8 +65,7 @@ TEST_F(GridInput, EachRowKindGetsItsModeWhenItsValueCellBecomesCurrent)
 {
     control.resize(400, 300), control.setForeColor(Qt::red), control.setEnabled(false);
     EXPECT_EQ(control.ForeColor(), QColor(Qt::red)) << "as set, also while disabled";
-    control.setEnabled(true);
-    load();
+    control.setEnabled(true), load();
     const QRgb disabled = grid->palette().color(QPalette::Disabled, QPalette::Text).rgb() & 0xFFFFFF;
     const QImage image = grid->viewport()->grab().toImage();
     QSignalSpy buttons(grid, &platform::DataGrid::buttonClicked);
@@ -105,8 +104,7 @@ TEST_F(GridInput, EachRowKindGetsItsModeWhenItsValueCellBecomesCurrent)
 TEST_F(GridInput, KeysAndRowStepping)
 {
     EXPECT_THROW(control.GotoNextRow(), platform::Error) << "no attributes shown";
-    load();
-    grid->scrollBy(0, 2);
+    load(), grid->scrollBy(0, 2);
     const int first = grid->firstVisibleRow(), shown = grid->visibleRows();
     ASSERT_LT(first + shown, kRowCount);
     click(first, 1);
@@ -192,13 +190,11 @@ TEST_F(GridInput, KeyboardWalksThroughAFormLeavingNothingStale)
     };
 
     expectNothingStale("loaded");
-    before->setFocus();
-    key(Qt::Key_Tab);
+    before->setFocus(), key(Qt::Key_Tab);
     EXPECT_TRUE(embeddedGrid.hasFocus());
     key(Qt::Key_Right); // to the first row's value, whose editor opens
     expectNothingStale("value cell of the first row current");
-    key(Qt::Key_X);
-    key(Qt::Key_Tab, Qt::ControlModifier);
+    key(Qt::Key_X), key(Qt::Key_Tab, Qt::ControlModifier);
     EXPECT_TRUE(after->hasFocus());
     EXPECT_EQ(source->attributes[0]->m_value, Variant("x"));
     expectNothingStale("typed, focus passed on");

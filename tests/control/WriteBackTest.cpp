@@ -142,7 +142,7 @@ TEST_F(WriteBack, TypingIntoTheGridWritesBackAndRefreshesTheExpressionRows)
     EXPECT_EQ(changed, QStringList{"Len"});
     EXPECT_EQ(grid->currentRow(), 2) << "Enter moved on to the next row";
     EXPECT_EQ(column(fValue), QStringList({"42", "3 mm", "1", "b"}));
-    EXPECT_EQ(log.lines(), QStringList());
+    EXPECT_EQ(log.lines, QStringList());
 }
 
 // Whichever attribute operation throws, the edit ends cleanly and the next one works.
@@ -306,8 +306,7 @@ TEST(ExpressionRowList, FollowsEveryWayTheFlagChanges)
     const auto addRows = [](platform::RecordSet &rs, std::initializer_list<bool> flags) {
         for (const bool expression : flags) {
             AttributeRow row;
-            row[fExpression] = expression;
-            rs.addNew(row);
+            row[fExpression] = expression, rs.addNew(row);
         }
     };
     addRows(*table, {true, false});
@@ -322,8 +321,7 @@ TEST(ExpressionRowList, FollowsEveryWayTheFlagChanges)
     table->setValueAt(0, fExpression, Variant::null());
     EXPECT_EQ(list.rows(), (std::vector<int>{1, 4})) << "flags changed, also through a clone";
 
-    addRows(*other, {false});
-    list.follow(other.get());
+    addRows(*other, {false}), list.follow(other.get());
     table->setValueAt(3, fExpression, true);
     EXPECT_TRUE(list.rows().empty()) << "another table followed";
 }

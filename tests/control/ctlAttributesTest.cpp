@@ -68,7 +68,7 @@ TEST_F(Control, PersistedPropertiesAreValidated)
         bag.insert(key, stored);
         const test::CapturedLog log;
         fresh.ReadProperties(bag);
-        EXPECT_EQ(log.lines().size(), accepted ? 0 : 1) << log.lines().join('\n').toStdString();
+        EXPECT_EQ(log.lines.size(), accepted ? 0 : 1) << log.lines.join('\n').toStdString();
         if (key == std::string_view("RowHeight")) {
             EXPECT_FLOAT_EQ(fresh.RowHeight(), accepted ? float(stored.toDouble()) : defaultHeight);
         }
@@ -89,8 +89,7 @@ TEST_F(Control, AssigningASource)
     EXPECT_TRUE(!grid->isVisible() && !grid->dataSource());
     EXPECT_TRUE(control.DataSource() == first && d->m_rs.get() == table);
     // DisplayOrder reloads the kept source, even when the order is unchanged.
-    first->add("Added", adtText);
-    control.setDisplayOrder(control.DisplayOrder());
+    first->add("Added", adtText), control.setDisplayOrder(control.DisplayOrder());
     EXPECT_TRUE(grid->isVisible());
     EXPECT_EQ(grid->rowCount(), 3);
 
@@ -219,8 +218,7 @@ TEST_F(Control, Layout)
     // follows the control's size) is narrower than its margin.
     control.show();
     bool cancel = false;
-    d->m_colProperty->setWidth(1500);
-    Q_EMIT grid->columnResizedByUser(0, cancel);
+    d->m_colProperty->setWidth(1500), grid->columnResizedByUser(0, cancel);
     EXPECT_FLOAT_EQ(d->m_sngPropFraction, float(1500 / (grid->gridWidth() - d->m_sngRightMargin)));
     control.resize(0, 150);
     const float fraction = d->m_sngPropFraction;
