@@ -18,22 +18,30 @@
 namespace tabulon::test {
 
 // Messages of warning level or worse, as "category: text", while one is alive.
-class CapturedLog
+struct CapturedLog
 {
-public:
-    CapturedLog() { s_lines = {}, s_previous = qInstallMessageHandler(&CapturedLog::handler); }
-    ~CapturedLog() { qInstallMessageHandler(s_previous); }
-    static QStringList lines() { return s_lines; }
-
-private:
-    static void handler(QtMsgType type, const QMessageLogContext &context, const QString &text)
+    CapturedLog()
     {
-        if (type != QtDebugMsg && type != QtInfoMsg)
-            s_lines << QLatin1String(context.category) + QLatin1String(": ") + text;
+        lines = {};
+        s_previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &context,
+                                               const QString &text) {
+            if (type != QtDebugMsg && type != QtInfoMsg)
+                lines << QLatin1String(context.category) + QLatin1String(": ") + text;
+        });
     }
-    static inline QStringList s_lines;
+    ~CapturedLog() { qInstallMessageHandler(s_previous); }
+    static inline QStringList lines;
     static inline QtMessageHandler s_previous = nullptr;
 };
+
+// `rows` text attributes, A0 = "v0" onwards.
+inline std::shared_ptr<FakeCollection> collectionOf(int rows)
+{
+    auto c = std::make_shared<FakeCollection>();
+    for (int i = 0; i < rows; ++i)
+        c->add(QStringLiteral("A%1").arg(i), adtText, QStringLiteral("v%1").arg(i));
+    return c;
+}
 
 // Len and B real in mm, Count integer, Note text, Flag boolean, Colour enumerated, Total formula.
 inline std::shared_ptr<FakeCollection> makeObject(double len = 100, double b = 1)
@@ -57,8 +65,7 @@ inline std::shared_ptr<FakeCollection> makeObject(double len = 100, double b = 1
 inline void type(ctlAttributes &control, const QString &name, const platform::Variant &text)
 {
     platform::RecordSet &rs = *ctlAttributesPrivate::get(&control)->m_rs;
-    rs.setCurrentRow(rowOfName(rs, name));
-    rs.setValue(fieldName(fValue), text);
+    rs.setCurrentRow(rowOfName(rs, name)), rs.setValue(fieldName(fValue), text);
 }
 
 // Types `text` into the value cell of grid row `row` and presses Enter.
@@ -66,10 +73,7 @@ inline void typeIntoGrid(platform::DataGrid &grid, int row, const QString &text)
 {
     // The editor of an earlier edit may still await deletion.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    grid.setFocus();
-    grid.setCurrentColumn(1);
-    grid.setCurrentRow(row);
-    grid.setEditActive(true);
+    grid.setFocus(), grid.setCurrentColumn(1), grid.setCurrentRow(row), grid.setEditActive(true);
     auto *editor = grid.viewport()->findChild<QLineEdit *>();
     ASSERT_NE(editor, nullptr);
     editor->selectAll();

@@ -6,6 +6,7 @@
 
 #include <QHeaderView>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 using namespace tabulon;
@@ -34,13 +35,12 @@ struct GridInput : test::ControlFixture
     {
         for (const auto &r : kRows) {
             auto a = source->add(r.name, adtText, QString::fromLatin1(r.name).toLower());
-            a->m_units = r.units, a->m_allowable = r.allowable;
-            a->m_editable = r.editable, a->m_expression = r.expression;
+            a->m_units = r.units, a->m_allowable = r.allowable, a->m_editable = r.editable;
+            a->m_expression = r.expression;
         }
         source->attributes[8]->m_dataType = adtBoolean, source->attributes[8]->m_value = true;
         control.resize(400, 130); // fewer rows shown than there are
-        control.show();
-        control.activateWindow();
+        control.show(), control.activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(&control));
     }
     void click(int row, int column, bool onButton = false)
@@ -50,9 +50,9 @@ struct GridInput : test::ControlFixture
                           onButton ? QPoint(r.right() - 2, r.center().y()) : r.center());
     }
     // Keys go where the user's would: to the in-place editor when one is open.
-    static void key(Qt::Key k, Qt::KeyboardModifiers modifiers = {})
+    static void key(Qt::Key k, Qt::KeyboardModifiers m = {})
     {
-        QTest::keyClick(QApplication::focusWidget(), k, modifiers);
+        QTest::keyClick(QApplication::focusWidget(), k, m);
     }
     // The grid's current row, and the table's.
     std::pair<int, int> rows() const { return {grid->currentRow(), d->m_rs->currentRow()}; }
@@ -63,12 +63,9 @@ struct GridInput : test::ControlFixture
 // Locked and expression rows are drawn in the disabled text colour; buttons only on button rows.
 TEST_F(GridInput, EachRowKindGetsItsModeWhenItsValueCellBecomesCurrent)
 {
-    control.resize(400, 300);
-    control.setForeColor(Qt::red);
-    control.setEnabled(false);
+    control.resize(400, 300), control.setForeColor(Qt::red), control.setEnabled(false);
     EXPECT_EQ(control.ForeColor(), QColor(Qt::red)) << "as set, also while disabled";
-    control.setEnabled(true);
-    load();
+    control.setEnabled(true), load();
     const QRgb disabled = grid->palette().color(QPalette::Disabled, QPalette::Text).rgb() & 0xFFFFFF;
     const QImage image = grid->viewport()->grab().toImage();
     QSignalSpy buttons(grid, &platform::DataGrid::buttonClicked);
@@ -97,13 +94,9 @@ TEST_F(GridInput, EachRowKindGetsItsModeWhenItsValueCellBecomesCurrent)
 
     // A click on the current cell brings back the button the list's closing took; a move made
     // while the control itself writes the table leaves the value column as it was.
-    click(7, 1);
-    d->m_colValue->setButton(false);
-    click(7, 1);
+    click(7, 1), d->m_colValue->setButton(false), click(7, 1);
     EXPECT_TRUE(d->m_colValue->hasButton());
-    d->m_bUpdating = true;
-    d->m_rs->setCurrentRow(0);
-    d->m_bUpdating = false;
+    d->m_bUpdating = true, d->m_rs->setCurrentRow(0), d->m_bUpdating = false;
     EXPECT_TRUE(d->m_colValue->hasButton() && d->m_colValue->isLocked());
 }
 
@@ -111,16 +104,13 @@ TEST_F(GridInput, EachRowKindGetsItsModeWhenItsValueCellBecomesCurrent)
 TEST_F(GridInput, KeysAndRowStepping)
 {
     EXPECT_THROW(control.GotoNextRow(), platform::Error) << "no attributes shown";
-    load();
-    grid->scrollBy(0, 2);
+    load(), grid->scrollBy(0, 2);
     const int first = grid->firstVisibleRow(), shown = grid->visibleRows();
     ASSERT_LT(first + shown, kRowCount);
     click(first, 1);
-    key(Qt::Key_Tab);
-    key(Qt::Key_Tab, Qt::ShiftModifier);
+    key(Qt::Key_Tab), key(Qt::Key_Tab, Qt::ShiftModifier);
     EXPECT_EQ(grid->currentRow(), 2);
-    grid->setCurrentRow(shown - 1);
-    key(Qt::Key_Return);
+    grid->setCurrentRow(shown - 1), key(Qt::Key_Return);
     EXPECT_EQ(rows(), std::pair(0, first)) << "the top row shown, not the table's first";
     EXPECT_EQ(grid->currentColumn(), 1);
     grid->setCurrentRow(shown - 1);
@@ -137,9 +127,7 @@ TEST_F(GridInput, KeysAndRowStepping)
     for (const auto &[row, column, k, clears] : cases) {
         SCOPED_TRACE(std::string(kRows[row].name) + " column " + std::to_string(column));
         test::FakeAttribute &a = *source->attributes[std::size_t(row)];
-        a.writes.clear();
-        click(row, column);
-        key(k);
+        a.writes.clear(), click(row, column), key(k);
         EXPECT_EQ(a.writes, clears ? std::vector<Variant>{QString()} : std::vector<Variant>{});
         if (clears) control.SetAttributeValue(a.m_name, a.m_name.toLower());
     }
@@ -177,7 +165,8 @@ TEST_F(GridInput, Selection)
 }
 
 // In a form the control takes the focus and gives it up with Ctrl+Tab, an open edit written.
-TEST_F(GridInput, KeyboardWalksThroughAForm)
+// The grid repaints only what changed: after each step nothing stale may be left on screen.
+TEST_F(GridInput, KeyboardWalksThroughAFormLeavingNothingStale)
 {
     QWidget form;
     auto *before = new QLineEdit(&form);
@@ -185,26 +174,44 @@ TEST_F(GridInput, KeyboardWalksThroughAForm)
     auto *after = new QPushButton(QStringLiteral("OK"), &form);
     auto *layout = new QVBoxLayout(&form);
     layout->addWidget(before), layout->addWidget(embedded), layout->addWidget(after);
-    embedded->setDataSource(source);
-    form.resize(400, 500);
-    form.show();
-    form.activateWindow();
+    embedded->setRecordSelectors(true), embedded->setDataSource(source);
+    form.resize(400, 500), form.show(), form.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
-    platform::DataGrid *embeddedGrid = ctlAttributesPrivate::get(embedded)->grdEdit;
-    EXPECT_GE(embedded->height(), 10 * embeddedGrid->verticalHeader()->defaultSectionSize());
+    platform::DataGrid &embeddedGrid = *ctlAttributesPrivate::get(embedded)->grdEdit;
+    platform::RecordSet &rs = *ctlAttributesPrivate::get(embedded)->m_rs;
+    EXPECT_GE(embedded->height(), 10 * embeddedGrid.verticalHeader()->defaultSectionSize());
+    // The form as the screen shows it against the form painted afresh.
+    const auto expectNothingStale = [&](const char *step) {
+        QCoreApplication::processEvents();
+        const QImage shown = form.screen()->grabWindow(form.winId()).toImage();
+        EXPECT_TRUE(shown.convertToFormat(QImage::Format_RGB32) ==
+                    form.grab().toImage().convertToFormat(QImage::Format_RGB32))
+            << "stale after: " << step;
+    };
 
-    before->setFocus();
-    key(Qt::Key_Tab);
-    EXPECT_TRUE(embeddedGrid->hasFocus());
+    expectNothingStale("loaded");
+    before->setFocus(), key(Qt::Key_Tab);
+    EXPECT_TRUE(embeddedGrid.hasFocus());
     key(Qt::Key_Right); // to the first row's value, whose editor opens
-    key(Qt::Key_X);
-    key(Qt::Key_Tab, Qt::ControlModifier);
+    expectNothingStale("value cell of the first row current");
+    key(Qt::Key_X), key(Qt::Key_Tab, Qt::ControlModifier);
     EXPECT_TRUE(after->hasFocus());
     EXPECT_EQ(source->attributes[0]->m_value, Variant("x"));
+    expectNothingStale("typed, focus passed on");
     key(Qt::Key_Tab, Qt::ShiftModifier);
     EXPECT_TRUE(embedded->hasFocus());
+    rs.setCurrentRow(3);
+    expectNothingStale("moved onto a row with a button");
+    rs.setCurrentRow(5);
+    expectNothingStale("moved off it");
+    QTest::mouseClick(embeddedGrid.verticalHeader()->viewport(), Qt::LeftButton, {},
+                      QPoint(4, embeddedGrid.rowViewportPosition(6) + 4));
+    expectNothingStale("row selected by its selector");
     key(Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_TRUE(before->hasFocus());
+    expectNothingStale("focus left the grid");
     embedded->SetAttributeValue(QStringLiteral("Capital"), QStringLiteral("C")); // an "Edit" row
     EXPECT_TRUE(before->hasFocus()) << "the host moving the row takes no focus";
+    embeddedGrid.setFocus();
+    expectNothingStale("focus back in the grid");
 }

@@ -16,9 +16,7 @@
 #include <tuple>
 #include <utility>
 
-namespace tabulon {
-namespace {
-
+using namespace tabulon;
 using platform::Error;
 using platform::Variant;
 using test::errorNumber;
@@ -26,8 +24,7 @@ using test::errorNumber;
 TEST(GetEditMode, FirstMatchingTestDecides)
 {
     const Variant null = Variant::null();
-    // Fields: Editable, Expression, UnitsType, AllowableValues, DataType; the mode, or the number
-    // of the error raised.
+    // Editable, Expression, UnitsType, AllowableValues, DataType; the mode or the error's number.
     const std::tuple<const char *, EditModeFields, const char *> cases[] = {
         {"editable text row", {true, false, "mm", "", "1"}, "Edit"},
         {"editable null, expression true", {null, true, "", "", "1"}, "Locked"},
@@ -60,8 +57,8 @@ TEST(GetEditMode, FirstMatchingTestDecides)
 
 TEST(ValueColumnSetupForMode, ButtonLockEditingAndSelection)
 {
-    // button, locked, editActive, refresh, selectWholeText; a mode that could not be computed
-    // (empty) and modes in another case are set up as "Edit".
+    // button, locked, editActive, refresh, selectWholeText; an empty mode, or one in another case,
+    // is set up as "Edit".
     using F = std::array<bool, 5>;
     const F editor{true, true, false, true, false}, edit{false, false, true, false, true};
     const std::tuple<const char16_t *, bool, F> cases[] = {
@@ -132,14 +129,12 @@ TEST(UnitCodeFromName, ExactNamesOnly)
 {
     // The codes are numbers shared with the attribute objects, so they are spelled out here.
     const std::pair<const char *, UnitCode> cases[] = {
-        // clang-format off
         {"mm", 0}, {"m", 1}, {"inch", 2}, {"in", 2}, {"\"", 2}, {"ft", 3}, {"'", 3}, {"C", 4},
         {"F", 5}, {"K", 6}, {"hr", 7}, {"min", 8}, {"s", 9}, {"g", 10}, {"kg", 11}, {"oz", 12},
         {"lb", 13},
         // Other case, padding, longer or shorter spellings and look-alike marks name no unit.
         {"", 16}, {"MM", 16}, {"c", 16}, {"Ft", 16}, {" m", 16}, {"mm ", 16}, {"inches", 16},
         {"lbs", 16}, {"\u201d", 16},
-        // clang-format on
     };
     for (const auto &[name, code] : cases)
         EXPECT_EQ(UnitCodeFromName(QString::fromUtf8(name)), code) << '"' << name << '"';
@@ -150,7 +145,6 @@ TEST(RoundForDisplay, BandsHalfEvenScientificAndUnitDecimals)
     const double inf = std::numeric_limits<double>::infinity();
     const double max = std::numeric_limits<double>::max();
     const std::tuple<const char *, Variant, int, Variant> cases[] = {
-        // clang-format off
         {"above 1 to d", 1234.56789, 4, 1234.5679}, {"above 0.1 to d+1", 0.123456, 4, 0.12346},
         {"above 0.01 to d+2", 0.0123456, 4, 0.012346},
         {"half even, 2.45 stored above half", 2.45, 1, 2.4},
@@ -162,7 +156,6 @@ TEST(RoundForDisplay, BandsHalfEvenScientificAndUnitDecimals)
         {"-3", -3.0, 1, "-3.00E+00"}, {"mantissa half even", -1225.0, 1, "-1.22E+03"},
         {"mantissa carries", 0.009995, 1, "1.00E-02"},
         {"exponent 3 digits", 1e-120, 1, "1.00E-120"},
-        // clang-format on
     };
     for (const auto &[name, value, decimals, expected] : cases)
         EXPECT_EQ(RoundForDisplay(value, decimals), expected) << name;
@@ -173,6 +166,8 @@ TEST(RoundForDisplay, BandsHalfEvenScientificAndUnitDecimals)
     EXPECT_EQ(FormatUnitValue(2.75, kMetre), Variant(2.8));
     EXPECT_EQ(FormatUnitValue(7.6, kNoUnit), Variant(8.0));
     EXPECT_EQ(FormatUnitValue(7.6, 14), Variant(8.0));
+    const test::ScopedLocale german(test::deDE); // scientific text in the locale's decimal sign
+    EXPECT_EQ(RoundForDisplay(-0.005, 1), Variant("-5,00E-03"));
 }
 
 TEST(ParseEnteredValue, ByDataType)
@@ -180,8 +175,7 @@ TEST(ParseEnteredValue, ByDataType)
     const Variant null = Variant::null();
     const std::tuple<const char *, Variant, std::int32_t, Variant, Variant, const char16_t *>
         cases[] = {
-            // clang-format off
-            {"unit in any case, spelled as listed", "12.5FT", adtReal, "mm", 12.5, u"ft"},
+                {"unit in any case, spelled as listed", "12.5FT", adtReal, "mm", 12.5, u"ft"},
             {"looked for after the number's text", "12.50 ft", adtReal, "mm", 12.5, u"mm"},
             {"only listed names", "12.5 inch", adtReal, "mm", 12.5, u"mm"},
             {"a mark", "3\"", adtReal, "mm", 3.0, u"\""},
@@ -194,8 +188,7 @@ TEST(ParseEnteredValue, ByDataType)
             {"boolean", "True", adtBoolean, "", true, u""},
             {"text as typed", "12.5 ft", adtText, "mm", "12.5 ft", u"mm"},
             {"null text is empty", null, adtText, "", "", u""},
-            // clang-format on
-        };
+            };
     for (const auto &[name, text, dataType, displayUnits, value, units] : cases) {
         const ParsedValue parsed = ParseEnteredValue(text, dataType, displayUnits);
         EXPECT_EQ(parsed.value, value) << name;
@@ -204,18 +197,10 @@ TEST(ParseEnteredValue, ByDataType)
     EXPECT_EQ(errorNumber([&] { ParseEnteredValue("1", adtText, null); }), Error::InvalidUseOfNull);
     EXPECT_EQ(errorNumber([] { ParseEnteredValue("3e10", adtInteger, ""); }), Error::Overflow);
     EXPECT_EQ(errorNumber([] { ParseEnteredValue("yes", adtBoolean, ""); }), Error::TypeMismatch);
-}
-
-TEST(ValueDisplay, DecimalCommaLocale)
-{
+    // "." still separates decimals in a decimal-comma locale; a number is not read from "12,5".
     const test::ScopedLocale german(test::deDE);
-    EXPECT_EQ(RoundForDisplay(-0.005, 1), Variant("-5,00E-03"));
     EXPECT_EQ(ParseEnteredValue("12.5 ft", adtReal, "mm").units, u"ft");
     EXPECT_EQ(ParseEnteredValue("12,5", adtReal, "mm").value, Variant(12.0));
-    // A number is taken as it is, not read back from its "12,5".
     EXPECT_EQ(ParseEnteredValue(12.5, adtReal, "mm").value, Variant(12.5));
     EXPECT_EQ(ParseEnteredValue(13.5, adtInteger, "").value, Variant(14));
 }
-
-} // namespace
-} // namespace tabulon

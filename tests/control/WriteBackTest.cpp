@@ -1,13 +1,20 @@
-// Edits of the value cell: what reaches the attribute, the messages, the event, the redisplay.
+// Edits of the value cell and its editors: what reaches the attribute, messages, event, redisplay.
 
 #include "tests/control/ControlFixture.h"
 
+#include "control/AttributeTable.h"
+#include "control/editors/EditorRow.h"
+#include "control/editors/FileEditor.h"
+#include "control/editors/ListEditor.h"
+#include "platform/FileSystemService.h"
+#include "platform/ListBox.h"
 #include "tessel/Collection.h"
 
+#include <QListWidget>
+
 using namespace tabulon;
+using namespace tabulon::test;
 using platform::Variant;
-using test::FakeAttribute;
-using test::FakeCollection;
 
 namespace {
 
@@ -21,9 +28,9 @@ struct WriteBack : test::ControlFixture
 {
     WriteBack()
     {
-        control.setShowUnits(true);
-        control.resize(400, 300);
-        control.show();
+        control.setShowUnits(true), control.resize(400, 300), control.show();
+        QObject::connect(&control, &ctlAttributes::AttributeChange,
+                         [this](const Variant &name) { changed << name.toText(); });
     }
     // Loads a source holding just the attribute of `row` and forgets earlier messages and events.
     std::shared_ptr<FakeAttribute> loadOnly(Row row)
@@ -31,20 +38,22 @@ struct WriteBack : test::ControlFixture
         source = std::make_shared<FakeCollection>();
         auto a = source->add(test::makeObject()->attributes[int(row)]);
         control.setDataSource(source);
-        services.messageBox.messages.clear();
-        changes.clear();
+        services.messageBox.messages.clear(), changed.clear();
         return a;
     }
     void type(const Variant &text) { test::type(control, d->m_rs->valueAt(0, fName).toText(), text); }
-    // The names the AttributeChange events carried.
-    QStringList changed() const
+    QStringList changed; // the names AttributeChange carried
+};
+
+// A file dialog that acts while it is open, as the user or the host may.
+struct ActingFileDialog : test::RecordingFileDialog
+{
+    std::optional<QString> openFile(QWidget *parent, const OpenRequest &request) override
     {
-        QStringList names;
-        for (const auto &args : changes)
-            names << args.at(0).toString();
-        return names;
+        whileOpen();
+        return RecordingFileDialog::openFile(parent, request);
     }
-    QSignalSpy changes{&control, &ctlAttributes::AttributeChange};
+    std::function<void()> whileOpen;
 };
 
 } // namespace
@@ -54,19 +63,10 @@ TEST_F(WriteBack, TypedValues)
 {
     const QLocale en = test::enUS, de = test::deDE;
     const QString longText = QStringLiteral("0123456789").repeated(30) + QStringLiteral("end");
-    const struct
-    {
-        const char *name;
-        QLocale locale;
-        Row row;
-        QString typed;
-        bool valid; // the attribute's answer to validate
-        Variant stored;
-        int unit; // the code it was written in; -1: not written in units
-        QString message;
-        bool reported;
-        QString shown;
-    } cases[] = {
+    // Locale, row, text typed, the attribute's answer to validate; the value stored, the unit it was
+    // written in (-1: none), the message, whether AttributeChange came, the value shown.
+    const std::tuple<const char *, QLocale, Row, QString, bool, Variant, int, QString, bool, QString>
+        cases[] = {
         // "." is the only decimal separator: the number ends at the comma, ",5 ft" names no unit.
         {"decimal comma, en_US", en, Row::Length, "12,5", true, 12.0, 0, "", true, "12 mm"},
         {"decimal comma and unit", de, Row::Length, "12,5 ft", true, 12.0, 0, "", true, "12 mm"},
@@ -95,29 +95,30 @@ TEST_F(WriteBack, TypedValues)
     };
 
     for (bool viaGrid : {false, true}) {
-        for (const auto &c : cases) {
+        for (const auto &[name, locale, row, typed, valid, stored, unit, message, reported, shown] :
+             cases) {
             // The value cell of a list row is locked: only its list writes the field.
-            if (viaGrid && (c.row == Row::Flag || c.row == Row::Colour)) continue;
-            SCOPED_TRACE(std::string(c.name) + (viaGrid ? ", typed into the grid" : ", field set"));
-            const test::ScopedLocale locale(c.locale);
-            FakeAttribute &a = *loadOnly(c.row);
-            a.m_valid = c.valid;
+            if (viaGrid && (row == Row::Flag || row == Row::Colour)) continue;
+            SCOPED_TRACE(std::string(name) + (viaGrid ? ", typed into the grid" : ", field set"));
+            const test::ScopedLocale scoped(locale);
+            FakeAttribute &a = *loadOnly(row);
+            a.m_valid = valid;
             if (viaGrid)
-                test::typeIntoGrid(*grid, 0, c.typed);
+                test::typeIntoGrid(*grid, 0, typed);
             else
-                type(c.typed);
+                type(typed);
 
-            EXPECT_EQ(a.m_value, c.stored);
-            EXPECT_EQ(a.unitWrites.empty() ? -1 : a.unitWrites[0].first, c.unit);
+            EXPECT_EQ(a.m_value, stored);
+            EXPECT_EQ(a.unitWrites.empty() ? -1 : a.unitWrites[0].first, unit);
             EXPECT_EQ(test::said(services.messageBox),
-                      c.message.isEmpty() ? QStringList() : QStringList{kTitle + u'|' + c.message});
-            EXPECT_EQ(changed(), c.reported ? QStringList{a.m_name} : QStringList());
-            EXPECT_EQ(column(fValue), QStringList{c.shown});
+                      message.isEmpty() ? QStringList() : QStringList{kTitle + u'|' + message});
+            EXPECT_EQ(changed, reported ? QStringList{a.m_name} : QStringList());
+            EXPECT_EQ(column(fValue), QStringList{shown});
             // Validation gets the candidate as the row's data type takes it.
             const Variant::Type candidate[] = {Variant::Type::Double, Variant::Type::Int,
                                                Variant::Type::String};
             for (const Variant &v : a.validated)
-                EXPECT_TRUE(c.row > Row::Note || v.type() == candidate[int(c.row)]);
+                EXPECT_TRUE(row > Row::Note || v.type() == candidate[int(row)]);
         }
     }
 }
@@ -138,10 +139,10 @@ TEST_F(WriteBack, TypingIntoTheGridWritesBackAndRefreshesTheExpressionRows)
     test::typeIntoGrid(*grid, 1, QStringLiteral("3 ft"));
 
     EXPECT_EQ(a->unitWrites, (std::vector<std::pair<UnitCode, double>>{{3, 3.0}}));
-    EXPECT_EQ(changed(), QStringList{"Len"});
+    EXPECT_EQ(changed, QStringList{"Len"});
     EXPECT_EQ(grid->currentRow(), 2) << "Enter moved on to the next row";
     EXPECT_EQ(column(fValue), QStringList({"42", "3 mm", "1", "b"}));
-    EXPECT_EQ(log.lines(), QStringList());
+    EXPECT_EQ(log.lines, QStringList());
 }
 
 // Whichever attribute operation throws, the edit ends cleanly and the next one works.
@@ -171,18 +172,15 @@ TEST_F(WriteBack, AnyFailingAttributeOperationEndsTheEditCleanly)
             for (const auto &[units, v] : a->unitWrites)
                 EXPECT_EQ(Variant(v), received);
             const bool happened = !a->writes.empty() || !a->unitWrites.empty() || refused;
-            EXPECT_EQ(changes.size(), happened ? 1 : 0);
+            EXPECT_EQ(changed.size(), happened ? 1 : 0);
 
-            a->throwOn = Op::None;
-            type(typed);
-            EXPECT_EQ(changes.size(), happened ? 2 : 1);
+            a->throwOn = Op::None, type(typed);
+            EXPECT_EQ(changed.size(), happened ? 2 : 1);
         }
     }
     // A row whose attribute the source no longer has.
-    loadOnly(Row::Count);
-    source->attributes.clear();
-    type("5");
-    EXPECT_EQ(changes.size() + services.messageBox.messages.size(), 0);
+    loadOnly(Row::Count), source->attributes.clear(), type("5");
+    EXPECT_EQ(changed.size() + services.messageBox.messages.size(), 0);
 }
 
 // SetAttributeValue goes the edit road; a decimal comma in the cell must not read back as 12.
@@ -197,8 +195,7 @@ TEST_F(WriteBack, HostCalls)
     // Its write of the raw value is handled as an edit too: the text goes to the attribute.
     EXPECT_EQ(a->writes, (std::vector<Variant>{250.0, "250"}));
 
-    control.setShowUnits(false);
-    loadOnly(Row::Length);
+    control.setShowUnits(false), loadOnly(Row::Length);
     control.SetAttributeDisplayUnits("Len", "m");
     EXPECT_EQ(column(fValue), QStringList{"100"}) << "no unit shown without ShowUnits";
     const test::ScopedLocale german(test::deDE);
@@ -210,6 +207,97 @@ TEST_F(WriteBack, HostCalls)
     EXPECT_TRUE(services.messageBox.messages.empty());
 }
 
+// The drop-down list on the real grid: Down moves, Enter or a click chooses, through the table.
+TEST_F(WriteBack, ListEditorChoosesByKeysAndByClick)
+{
+    auto colour = loadOnly(Row::Colour);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&control));
+    grid->setFocus(), grid->setCurrentColumn(d->m_colValue->index()), grid->setCurrentRow(0);
+    auto *list = d->lstEdit->findChild<QListWidget *>();
+    const auto open = [&] {
+        d->m_colValue->setButton(true);
+        d->m_listEditor->open(EditorRow(d->m_rs), *colour, *d->m_colValue);
+        ASSERT_TRUE(d->lstEdit->isVisible() && d->lstEdit->hasFocus());
+        EXPECT_FALSE(d->m_colValue->hasButton());
+    };
+
+    open();
+    EXPECT_EQ(d->lstEdit->currentIndex(), 0);
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_TRUE(d->lstEdit->isVisible());
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_TRUE(!d->lstEdit->isVisible() && grid->hasFocus());
+    EXPECT_EQ(colour->m_value, Variant("g"));
+    EXPECT_EQ(column(fValue), QStringList{"Green"});
+
+    open();
+    EXPECT_EQ(d->lstEdit->currentIndex(), 1);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->item(0)).center());
+    EXPECT_FALSE(d->lstEdit->isVisible() || d->m_colValue->hasButton());
+    EXPECT_EQ(colour->m_value, Variant("r"));
+}
+
+// The row is remembered when the editor opens: the cursor may move or the table go meanwhile.
+TEST(Editors, FileEditorStartsAtTheRowsPathAndWritesOnlyAChosenFileToItsRow)
+{
+    const auto files = platform::FileSystemService::instance().createFileSystem();
+    const QString chosen = QStringLiteral("/data/b.dxf"), old = QStringLiteral("/data/plans/a.dxf");
+    // The dialog's answer and failure, whether the host replaces the table; the first row's value.
+    const std::tuple<const char *, std::optional<QString>, QString, bool, QString> cases[] = {
+        {"chosen", chosen, {}, false, chosen},
+        {"cancelled", std::nullopt, {}, false, old},
+        {"dialog fails", chosen, QStringLiteral("no dialog"), false, old},
+        {"host loads another object meanwhile", chosen, {}, true, ""},
+    };
+    const auto twoRows = [] {
+        std::unique_ptr<platform::RecordSet> table = createAttributeTable();
+        table->addNew(), table->addNew();
+        return table;
+    };
+    for (const auto &[name, answer, failure, replaceTable, value] : cases) {
+        SCOPED_TRACE(name);
+        std::unique_ptr<platform::RecordSet> table = twoRows(), kept;
+        table->setValueAt(0, fValue, old);
+        ActingFileDialog dialogs;
+        dialogs.answers = {answer}, dialogs.failure = failure;
+        dialogs.whileOpen = [&, replace = replaceTable] {
+            table->moveLast();
+            if (replace) kept = std::exchange(table, twoRows()); // kept: no address reuse
+        };
+        EditorRow row(table);
+        FileEditor(dialogs, *files, nullptr).edit(row);
+
+        EXPECT_EQ(table->valueAt(0, fValue).toText() + u'|' + table->valueAt(1, fValue).toText(),
+                  value + u'|');
+        ASSERT_EQ(dialogs.requests.size(), 1u);
+        const auto &r = dialogs.requests[0];
+        EXPECT_EQ(r.title + u'|' + r.fileName + u'|' + r.folder,
+                  QStringLiteral("Specify file|/data/plans/a.dxf|/data/plans"));
+    }
+}
+
+TEST(ListItems, BooleansOfferTrueAndFalseEnumerationsTheirTextsWithTheValueMatched)
+{
+    using Entries = std::vector<std::pair<QString, QString>>;
+    // Data type, the attribute's value, the row's value, the entries; the items and the selected.
+    const std::tuple<const char *, int, Variant, Variant, Entries, QStringList, int> cases[] = {
+        {"false boolean", adtBoolean, false, "False", {}, {"True", "False"}, 1},
+        {"true boolean", adtBoolean, "True", "x", {}, {"True", "False"}, 0},
+        {"trimmed, any case", adtText, "r", " red ", {{"r", "Red"}, {"g", "Green"}},
+         {"Red", "Green"}, 0},
+        {"no match goes first", adtText, "c", "C", {{"a", "A"}, {"b", "B"}}, {"C", "A", "B"}, 0},
+        {"empty value", adtText, "", Variant(), {{"a", "A"}}, {"", "A"}, 0},
+        {"the last match wins", adtText, "a", "a", {{"1", "A"}, {"2", "a"}}, {"A", "a"}, 1},
+    };
+    for (const auto &[name, type, value, rowValue, entries, items, selected] : cases) {
+        test::FakeAttribute attribute("X", type, value);
+        attribute.m_enum = entries;
+        const ListItems list = listItemsFor(attribute, rowValue);
+        EXPECT_EQ(std::pair(list.items, list.selected), std::pair(items, selected)) << name;
+    }
+}
+
 // The rows the refresh visits: those whose "Expression" holds true, however set, of one table.
 TEST(ExpressionRowList, FollowsEveryWayTheFlagChanges)
 {
@@ -218,16 +306,14 @@ TEST(ExpressionRowList, FollowsEveryWayTheFlagChanges)
     const auto addRows = [](platform::RecordSet &rs, std::initializer_list<bool> flags) {
         for (const bool expression : flags) {
             AttributeRow row;
-            row[fExpression] = expression;
-            rs.addNew(row);
+            row[fExpression] = expression, rs.addNew(row);
         }
     };
     addRows(*table, {true, false});
     list.follow(table.get());
     EXPECT_EQ(list.rows(), std::vector<int>{0}) << "rows there before";
     addRows(*table, {true, false});
-    table->addNew();
-    table->setValue(fExpression, true);
+    table->addNew(), table->setValue(fExpression, true);
     EXPECT_EQ(list.rows(), (std::vector<int>{0, 2, 4})) << "rows added whole and field by field";
 
     table->clone()->setValueAt(1, fExpression, true);
@@ -235,8 +321,7 @@ TEST(ExpressionRowList, FollowsEveryWayTheFlagChanges)
     table->setValueAt(0, fExpression, Variant::null());
     EXPECT_EQ(list.rows(), (std::vector<int>{1, 4})) << "flags changed, also through a clone";
 
-    addRows(*other, {false});
-    list.follow(other.get());
+    addRows(*other, {false}), list.follow(other.get());
     table->setValueAt(3, fExpression, true);
     EXPECT_TRUE(list.rows().empty()) << "another table followed";
 }

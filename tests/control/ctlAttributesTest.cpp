@@ -9,30 +9,10 @@
 #include <limits>
 
 using namespace tabulon;
+using namespace tabulon::test;
 using platform::Variant;
-using test::FakeAttribute;
-using test::FakeCollection;
-using test::RecordingMessageBox;
-using test::ScopedDefault;
 
 namespace {
-
-std::shared_ptr<FakeCollection> collectionOf(int rows)
-{
-    auto c = std::make_shared<FakeCollection>();
-    for (int i = 0; i < rows; ++i)
-        c->add(QStringLiteral("A%1").arg(i), adtText, QStringLiteral("v%1").arg(i));
-    return c;
-}
-
-// Types a value the attribute refuses into `control`'s one row: a message follows.
-void typeInvalid(ctlAttributes &control)
-{
-    auto source = collectionOf(0);
-    source->add("Count", adtInteger)->m_valid = false;
-    control.setDataSource(source);
-    test::type(control, "Count", "7");
-}
 
 // A file system whose creation throws what no std::exception is.
 struct ForeignFailure : platform::FileSystemService
@@ -88,7 +68,7 @@ TEST_F(Control, PersistedPropertiesAreValidated)
         bag.insert(key, stored);
         const test::CapturedLog log;
         fresh.ReadProperties(bag);
-        EXPECT_EQ(log.lines().size(), accepted ? 0 : 1) << log.lines().join('\n').toStdString();
+        EXPECT_EQ(log.lines.size(), accepted ? 0 : 1) << log.lines.join('\n').toStdString();
         if (key == std::string_view("RowHeight")) {
             EXPECT_FLOAT_EQ(fresh.RowHeight(), accepted ? float(stored.toDouble()) : defaultHeight);
         }
@@ -106,13 +86,10 @@ TEST_F(Control, AssigningASource)
     const platform::RecordSet *table = d->m_rs.get();
     // An empty collection hides the grid and keeps the previous source and table.
     control.setDataSource(collectionOf(0));
-    EXPECT_FALSE(grid->isVisible());
-    EXPECT_EQ(grid->dataSource(), nullptr);
-    EXPECT_EQ(control.DataSource(), first);
-    EXPECT_EQ(d->m_rs.get(), table);
+    EXPECT_TRUE(!grid->isVisible() && !grid->dataSource());
+    EXPECT_TRUE(control.DataSource() == first && d->m_rs.get() == table);
     // DisplayOrder reloads the kept source, even when the order is unchanged.
-    first->add("Added", adtText);
-    control.setDisplayOrder(control.DisplayOrder());
+    first->add("Added", adtText), control.setDisplayOrder(control.DisplayOrder());
     EXPECT_TRUE(grid->isVisible());
     EXPECT_EQ(grid->rowCount(), 3);
 
@@ -122,9 +99,7 @@ TEST_F(Control, AssigningASource)
     EXPECT_EQ(control.DataSource(), first);
 
     control.setDataSource(nullptr);
-    EXPECT_EQ(control.DataSource(), nullptr);
-    EXPECT_EQ(d->m_rs.get(), nullptr);
-    EXPECT_EQ(grid->dataSource(), nullptr);
+    EXPECT_TRUE(!control.DataSource() && !d->m_rs && !grid->dataSource());
 }
 
 // One row per visible attribute in the display order; the grid bound, before the first row.
@@ -227,18 +202,15 @@ TEST_F(Control, Layout)
     EXPECT_NEAR(off - d->m_colProperty->width(), d->m_lScrollBarWidth * 1.25 * 0.5, pixel);
 
     // The right margin is one pixel while the rows fit, room for the scroll bar when not.
-    control.setDataSource(collectionOf(2));
-    control.Resize();
+    control.setDataSource(collectionOf(2)), control.Resize();
     EXPECT_FLOAT_EQ(d->m_sngRightMargin, float(pixel));
     EXPECT_NEAR(d->m_colProperty->width() + d->m_colValue->width(),
                 grid->gridWidth() - d->m_colProperty->left() - pixel, pixel);
-    control.setDataSource(collectionOf(200));
-    control.Resize();
+    control.setDataSource(collectionOf(200)), control.Resize();
     EXPECT_FLOAT_EQ(d->m_sngRightMargin, float(d->m_lScrollBarWidth + 5));
 
     // Equal (empty) captions: the value column is sized from its own width.
-    d->m_colValue->setWidth(1500);
-    d->FitValueColumn(d->m_colValue);
+    d->m_colValue->setWidth(1500), d->FitValueColumn(d->m_colValue);
     EXPECT_NEAR(d->m_colValue->width(),
                 grid->gridWidth() - d->m_colProperty->left() - 1500 - d->m_sngRightMargin, pixel);
 
@@ -246,8 +218,7 @@ TEST_F(Control, Layout)
     // follows the control's size) is narrower than its margin.
     control.show();
     bool cancel = false;
-    d->m_colProperty->setWidth(1500);
-    Q_EMIT grid->columnResizedByUser(0, cancel);
+    d->m_colProperty->setWidth(1500), grid->columnResizedByUser(0, cancel);
     EXPECT_FLOAT_EQ(d->m_sngPropFraction, float(1500 / (grid->gridWidth() - d->m_sngRightMargin)));
     control.resize(0, 150);
     const float fraction = d->m_sngPropFraction;
@@ -255,10 +226,11 @@ TEST_F(Control, Layout)
     EXPECT_EQ(d->m_sngPropFraction, fraction);
 }
 
-// A failed creation is told in the box in use; a refused value later goes to the same box.
+// A failed creation is told in the box in use; a refused value later goes to the control's own
+// box, else to the default box of that time.
 TEST(ControlServices, EachFacilityIsReplacedOnItsOwn)
 {
-    RecordingMessageBox processBox, ownBox;
+    RecordingMessageBox processBox, ownBox, laterBox;
     test::RecordingFileSystem processFs, ownFs;
     ForeignFailure foreignFs;
     processFs.failure = QStringLiteral("No default file system");
@@ -268,39 +240,28 @@ TEST(ControlServices, EachFacilityIsReplacedOnItsOwn)
     const QString failed = title + "Unexpected error initialising Tabulon\r\n";
     const QString noDefault = failed + "No default file system",
                   refused = title + "Invalid value ( 7 )\r\nCount has not been changed";
-    const struct
-    {
-        const char *name;
-        platform::Services services;
-        QStringList processBoxTold, ownBoxTold;
-        bool ownFsUsed;
-    } cases[] = {
-        {"defaults", {}, {noDefault, refused}, {}, false},
+    // Services; what the default box at construction and the own box were told, own files used.
+    const std::tuple<const char *, platform::Services, QStringList, QStringList, bool> cases[] = {
+        {"defaults", {}, {noDefault}, {}, false},
         {"own message box, default file system", {.messageBox = &ownBox}, {}, {noDefault, refused},
          false},
-        {"own file system, default message box", {.fileSystem = &ownFs}, {refused}, {}, true},
+        {"own file system, default message box", {.fileSystem = &ownFs}, {}, {}, true},
         {"both own", {.messageBox = &ownBox, .fileSystem = &ownFs}, {}, {refused}, true},
         {"foreign failure", {.fileSystem = &foreignFs},
-         {failed + "Application-defined or object-defined error", refused}, {}, false},
+         {failed + "Application-defined or object-defined error"}, {}, false},
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.name);
-        processBox.messages.clear(), ownBox.messages.clear(), ownFs.created = 0;
-        ctlAttributes control(nullptr, c.services);
-        EXPECT_EQ(ownFs.created, c.ownFsUsed ? 1 : 0);
-        typeInvalid(control);
-        EXPECT_EQ(test::said(processBox), c.processBoxTold);
-        EXPECT_EQ(test::said(ownBox), c.ownBoxTold);
+    for (const auto &[name, services, processBoxTold, ownBoxTold, ownFsUsed] : cases) {
+        SCOPED_TRACE(name);
+        processBox.messages.clear(), ownBox.messages.clear(), laterBox.messages.clear();
+        ownFs.created = 0;
+        ctlAttributes control(nullptr, services);
+        EXPECT_EQ(ownFs.created, ownFsUsed ? 1 : 0);
+        const ScopedDefault<platform::MessageBoxService> later(laterBox);
+        auto refusing = collectionOf(0); // a value it refuses is typed: a message follows
+        refusing->add("Count", adtInteger)->m_valid = false;
+        control.setDataSource(refusing), test::type(control, "Count", "7");
+        EXPECT_EQ(std::tuple(said(processBox), said(ownBox), said(laterBox)),
+                  std::tuple(processBoxTold, ownBoxTold,
+                             services.messageBox ? QStringList() : QStringList{refused}));
     }
-}
-
-// A default installed after a control was built serves it, unless it has its own.
-TEST(ControlServices, ALaterDefaultServesOnlyTheControlsWithoutTheirOwn)
-{
-    RecordingMessageBox ownBox, laterDefault;
-    ctlAttributes own(nullptr, {.messageBox = &ownBox}), other;
-    const ScopedDefault<platform::MessageBoxService> box(laterDefault);
-    typeInvalid(own), typeInvalid(other);
-    EXPECT_EQ(ownBox.messages.size(), 1u);
-    EXPECT_EQ(laterDefault.messages.size(), 1u);
 }
