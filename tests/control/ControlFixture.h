@@ -53,10 +53,13 @@ inline std::shared_ptr<FakeCollection> makeObject(double len = 100, double b = 1
         {"Colour", "Colour", adtText, "r"}, {"B", "B", adtReal, b}, {"Total", "Total", adtReal, 7.0}};
     for (const auto &[name, displayName, type, value] : rows)
         object->add(name, type, value)->m_displayName = displayName;
-    for (const auto &real : {object->attributes[0], object->attributes[5]})
-        real->m_units = "mm", real->m_unitsCode = 0;
+    for (const auto &real : {object->attributes[0], object->attributes[5]}) {
+        real->m_units = "mm";
+        real->m_unitsCode = 0;
+    }
     auto colour = object->attributes[4];
-    colour->m_allowable = "enumeration", colour->m_enum = {{"r", "Red"}, {"g", "Green"}};
+    colour->m_allowable = "enumeration";
+    colour->m_enum = {{"r", "Red"}, {"g", "Green"}};
     object->attributes[6]->m_expression = true;
     return object;
 }
@@ -65,7 +68,8 @@ inline std::shared_ptr<FakeCollection> makeObject(double len = 100, double b = 1
 inline void type(ctlAttributes &control, const QString &name, const platform::Variant &text)
 {
     platform::RecordSet &rs = *ctlAttributesPrivate::get(&control)->m_rs;
-    rs.setCurrentRow(rowOfName(rs, name)), rs.setValue(fieldName(fValue), text);
+    rs.setCurrentRow(rowOfName(rs, name));
+    rs.setValue(fieldName(fValue), text);
 }
 
 // Types `text` into the value cell of grid row `row` and presses Enter.
@@ -73,7 +77,10 @@ inline void typeIntoGrid(platform::DataGrid &grid, int row, const QString &text)
 {
     // The editor of an earlier edit may still await deletion.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    grid.setFocus(), grid.setCurrentColumn(1), grid.setCurrentRow(row), grid.setEditActive(true);
+    grid.setFocus();
+    grid.setCurrentColumn(1);
+    grid.setCurrentRow(row);
+    grid.setEditActive(true);
     auto *editor = grid.viewport()->findChild<QLineEdit *>();
     ASSERT_NE(editor, nullptr);
     editor->selectAll();

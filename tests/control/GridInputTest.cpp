@@ -35,12 +35,16 @@ struct GridInput : test::ControlFixture
     {
         for (const auto &r : kRows) {
             auto a = source->add(r.name, adtText, QString::fromLatin1(r.name).toLower());
-            a->m_units = r.units, a->m_allowable = r.allowable, a->m_editable = r.editable;
+            a->m_units = r.units;
+            a->m_allowable = r.allowable;
+            a->m_editable = r.editable;
             a->m_expression = r.expression;
         }
-        source->attributes[8]->m_dataType = adtBoolean, source->attributes[8]->m_value = true;
+        source->attributes[8]->m_dataType = adtBoolean;
+        source->attributes[8]->m_value = true;
         control.resize(400, 130); // fewer rows shown than there are
-        control.show(), control.activateWindow();
+        control.show();
+        control.activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(&control));
     }
     void click(int row, int column, bool onButton = false)
@@ -63,9 +67,12 @@ struct GridInput : test::ControlFixture
 // Locked and expression rows are drawn in the disabled text colour; buttons only on button rows.
 TEST_F(GridInput, EachRowKindGetsItsModeWhenItsValueCellBecomesCurrent)
 {
-    control.resize(400, 300), control.setForeColor(Qt::red), control.setEnabled(false);
+    control.resize(400, 300);
+    control.setForeColor(Qt::red);
+    control.setEnabled(false);
     EXPECT_EQ(control.ForeColor(), QColor(Qt::red)) << "as set, also while disabled";
-    control.setEnabled(true), load();
+    control.setEnabled(true);
+    load();
     const QRgb disabled = grid->palette().color(QPalette::Disabled, QPalette::Text).rgb() & 0xFFFFFF;
     const QImage image = grid->viewport()->grab().toImage();
     QSignalSpy buttons(grid, &platform::DataGrid::buttonClicked);
@@ -94,9 +101,13 @@ TEST_F(GridInput, EachRowKindGetsItsModeWhenItsValueCellBecomesCurrent)
 
     // A click on the current cell brings back the button the list's closing took; a move made
     // while the control itself writes the table leaves the value column as it was.
-    click(7, 1), d->m_colValue->setButton(false), click(7, 1);
+    click(7, 1);
+    d->m_colValue->setButton(false);
+    click(7, 1);
     EXPECT_TRUE(d->m_colValue->hasButton());
-    d->m_bUpdating = true, d->m_rs->setCurrentRow(0), d->m_bUpdating = false;
+    d->m_bUpdating = true;
+    d->m_rs->setCurrentRow(0);
+    d->m_bUpdating = false;
     EXPECT_TRUE(d->m_colValue->hasButton() && d->m_colValue->isLocked());
 }
 
@@ -104,13 +115,16 @@ TEST_F(GridInput, EachRowKindGetsItsModeWhenItsValueCellBecomesCurrent)
 TEST_F(GridInput, KeysAndRowStepping)
 {
     EXPECT_THROW(control.GotoNextRow(), platform::Error) << "no attributes shown";
-    load(), grid->scrollBy(0, 2);
+    load();
+    grid->scrollBy(0, 2);
     const int first = grid->firstVisibleRow(), shown = grid->visibleRows();
     ASSERT_LT(first + shown, kRowCount);
     click(first, 1);
-    key(Qt::Key_Tab), key(Qt::Key_Tab, Qt::ShiftModifier);
+    key(Qt::Key_Tab);
+    key(Qt::Key_Tab, Qt::ShiftModifier);
     EXPECT_EQ(grid->currentRow(), 2);
-    grid->setCurrentRow(shown - 1), key(Qt::Key_Return);
+    grid->setCurrentRow(shown - 1);
+    key(Qt::Key_Return);
     EXPECT_EQ(rows(), std::pair(0, first)) << "the top row shown, not the table's first";
     EXPECT_EQ(grid->currentColumn(), 1);
     grid->setCurrentRow(shown - 1);
@@ -127,7 +141,9 @@ TEST_F(GridInput, KeysAndRowStepping)
     for (const auto &[row, column, k, clears] : cases) {
         SCOPED_TRACE(std::string(kRows[row].name) + " column " + std::to_string(column));
         test::FakeAttribute &a = *source->attributes[std::size_t(row)];
-        a.writes.clear(), click(row, column), key(k);
+        a.writes.clear();
+        click(row, column);
+        key(k);
         EXPECT_EQ(a.writes, clears ? std::vector<Variant>{QString()} : std::vector<Variant>{});
         if (clears) control.SetAttributeValue(a.m_name, a.m_name.toLower());
     }
@@ -173,9 +189,14 @@ TEST_F(GridInput, KeyboardWalksThroughAFormLeavingNothingStale)
     auto *embedded = new ctlAttributes(&form, services);
     auto *after = new QPushButton(QStringLiteral("OK"), &form);
     auto *layout = new QVBoxLayout(&form);
-    layout->addWidget(before), layout->addWidget(embedded), layout->addWidget(after);
-    embedded->setRecordSelectors(true), embedded->setDataSource(source);
-    form.resize(400, 500), form.show(), form.activateWindow();
+    layout->addWidget(before);
+    layout->addWidget(embedded);
+    layout->addWidget(after);
+    embedded->setRecordSelectors(true);
+    embedded->setDataSource(source);
+    form.resize(400, 500);
+    form.show();
+    form.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
     platform::DataGrid &embeddedGrid = *ctlAttributesPrivate::get(embedded)->grdEdit;
     platform::RecordSet &rs = *ctlAttributesPrivate::get(embedded)->m_rs;
@@ -190,11 +211,13 @@ TEST_F(GridInput, KeyboardWalksThroughAFormLeavingNothingStale)
     };
 
     expectNothingStale("loaded");
-    before->setFocus(), key(Qt::Key_Tab);
+    before->setFocus();
+    key(Qt::Key_Tab);
     EXPECT_TRUE(embeddedGrid.hasFocus());
     key(Qt::Key_Right); // to the first row's value, whose editor opens
     expectNothingStale("value cell of the first row current");
-    key(Qt::Key_X), key(Qt::Key_Tab, Qt::ControlModifier);
+    key(Qt::Key_X);
+    key(Qt::Key_Tab, Qt::ControlModifier);
     EXPECT_TRUE(after->hasFocus());
     EXPECT_EQ(source->attributes[0]->m_value, Variant("x"));
     expectNothingStale("typed, focus passed on");

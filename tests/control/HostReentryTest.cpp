@@ -58,8 +58,10 @@ struct HostReentry : ::testing::Test
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         if (!control) control = new ctlAttributes(nullptr, services);
         control->setDataSource(nullptr); // the objects of the case before call back into it
-        source = makeObject(100, 1), other = makeObject(500, 600);
-        control->setShowUnits(true), control->setDisplayOrder(ctlAttributes::eGDODefault);
+        source = makeObject(100, 1);
+        other = makeObject(500, 600);
+        control->setShowUnits(true);
+        control->setDisplayOrder(ctlAttributes::eGDODefault);
         if (loaded) control->setDataSource(source);
     }
     // A live control's flags are down; one showing an object has a row per attribute, and each
@@ -177,7 +179,8 @@ TEST_F(HostReentry, AnsweringAChangeWithAChangeIsBounded)
     EXPECT_EQ(seen, (QStringList{"Len", "B"}));
     EXPECT_EQ(source->attributes[5]->m_value, Variant(10.0)); // B
     EXPECT_TRUE(log.lines.isEmpty());
-    seen.clear(), settles = false;
+    seen.clear();
+    settles = false;
     test::type(*control, "Len", "6");
     expectSound();
     EXPECT_GE(seen.size(), kMaxNotificationDepth / 2);

@@ -28,7 +28,9 @@ struct WriteBack : test::ControlFixture
 {
     WriteBack()
     {
-        control.setShowUnits(true), control.resize(400, 300), control.show();
+        control.setShowUnits(true);
+        control.resize(400, 300);
+        control.show();
         QObject::connect(&control, &ctlAttributes::AttributeChange,
                          [this](const Variant &name) { changed << name.toText(); });
     }
@@ -38,7 +40,8 @@ struct WriteBack : test::ControlFixture
         source = std::make_shared<FakeCollection>();
         auto a = source->add(test::makeObject()->attributes[int(row)]);
         control.setDataSource(source);
-        services.messageBox.messages.clear(), changed.clear();
+        services.messageBox.messages.clear();
+        changed.clear();
         return a;
     }
     void type(const Variant &text) { test::type(control, d->m_rs->valueAt(0, fName).toText(), text); }
@@ -133,7 +136,9 @@ TEST_F(WriteBack, TypingIntoTheGridWritesBackAndRefreshesTheExpressionRows)
     first->m_expression = last->m_expression = true;
     a->m_answerCode = 0; // the double answers unconverted
     load();
-    plain->m_value = 2.0, first->m_value = 42.0, last->m_value = "b";
+    plain->m_value = 2.0;
+    first->m_value = 42.0;
+    last->m_value = "b";
 
     const test::CapturedLog log;
     test::typeIntoGrid(*grid, 1, QStringLiteral("3 ft"));
@@ -174,12 +179,15 @@ TEST_F(WriteBack, AnyFailingAttributeOperationEndsTheEditCleanly)
             const bool happened = !a->writes.empty() || !a->unitWrites.empty() || refused;
             EXPECT_EQ(changed.size(), happened ? 1 : 0);
 
-            a->throwOn = Op::None, type(typed);
+            a->throwOn = Op::None;
+            type(typed);
             EXPECT_EQ(changed.size(), happened ? 2 : 1);
         }
     }
     // A row whose attribute the source no longer has.
-    loadOnly(Row::Count), source->attributes.clear(), type("5");
+    loadOnly(Row::Count);
+    source->attributes.clear();
+    type("5");
     EXPECT_EQ(changed.size() + services.messageBox.messages.size(), 0);
 }
 
@@ -195,7 +203,8 @@ TEST_F(WriteBack, HostCalls)
     // Its write of the raw value is handled as an edit too: the text goes to the attribute.
     EXPECT_EQ(a->writes, (std::vector<Variant>{250.0, "250"}));
 
-    control.setShowUnits(false), loadOnly(Row::Length);
+    control.setShowUnits(false);
+    loadOnly(Row::Length);
     control.SetAttributeDisplayUnits("Len", "m");
     EXPECT_EQ(column(fValue), QStringList{"100"}) << "no unit shown without ShowUnits";
     const test::ScopedLocale german(test::deDE);
@@ -212,7 +221,9 @@ TEST_F(WriteBack, ListEditorChoosesByKeysAndByClick)
 {
     auto colour = loadOnly(Row::Colour);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&control));
-    grid->setFocus(), grid->setCurrentColumn(d->m_colValue->index()), grid->setCurrentRow(0);
+    grid->setFocus();
+    grid->setCurrentColumn(d->m_colValue->index());
+    grid->setCurrentRow(0);
     auto *list = d->lstEdit->findChild<QListWidget *>();
     const auto open = [&] {
         d->m_colValue->setButton(true);
@@ -252,7 +263,8 @@ TEST(Editors, FileEditorStartsAtTheRowsPathAndWritesOnlyAChosenFileToItsRow)
     };
     const auto twoRows = [] {
         std::unique_ptr<platform::RecordSet> table = createAttributeTable();
-        table->addNew(), table->addNew();
+        table->addNew();
+        table->addNew();
         return table;
     };
     for (const auto &[name, answer, failure, replaceTable, value] : cases) {
@@ -260,7 +272,8 @@ TEST(Editors, FileEditorStartsAtTheRowsPathAndWritesOnlyAChosenFileToItsRow)
         std::unique_ptr<platform::RecordSet> table = twoRows(), kept;
         table->setValueAt(0, fValue, old);
         ActingFileDialog dialogs;
-        dialogs.answers = {answer}, dialogs.failure = failure;
+        dialogs.answers = {answer};
+        dialogs.failure = failure;
         dialogs.whileOpen = [&, replace = replaceTable] {
             table->moveLast();
             if (replace) kept = std::exchange(table, twoRows()); // kept: no address reuse
@@ -313,7 +326,8 @@ TEST(ExpressionRowList, FollowsEveryWayTheFlagChanges)
     list.follow(table.get());
     EXPECT_EQ(list.rows(), std::vector<int>{0}) << "rows there before";
     addRows(*table, {true, false});
-    table->addNew(), table->setValue(fExpression, true);
+    table->addNew();
+    table->setValue(fExpression, true);
     EXPECT_EQ(list.rows(), (std::vector<int>{0, 2, 4})) << "rows added whole and field by field";
 
     table->clone()->setValueAt(1, fExpression, true);
@@ -321,7 +335,8 @@ TEST(ExpressionRowList, FollowsEveryWayTheFlagChanges)
     table->setValueAt(0, fExpression, Variant::null());
     EXPECT_EQ(list.rows(), (std::vector<int>{1, 4})) << "flags changed, also through a clone";
 
-    addRows(*other, {false}), list.follow(other.get());
+    addRows(*other, {false});
+    list.follow(other.get());
     table->setValueAt(3, fExpression, true);
     EXPECT_TRUE(list.rows().empty()) << "another table followed";
 }

@@ -89,7 +89,8 @@ TEST_F(Control, AssigningASource)
     EXPECT_TRUE(!grid->isVisible() && !grid->dataSource());
     EXPECT_TRUE(control.DataSource() == first && d->m_rs.get() == table);
     // DisplayOrder reloads the kept source, even when the order is unchanged.
-    first->add("Added", adtText), control.setDisplayOrder(control.DisplayOrder());
+    first->add("Added", adtText);
+    control.setDisplayOrder(control.DisplayOrder());
     EXPECT_TRUE(grid->isVisible());
     EXPECT_EQ(grid->rowCount(), 3);
 
@@ -109,8 +110,12 @@ TEST_F(Control, ALoadFillsTheTableInDisplayOrderAndBindsTheGrid)
         source->add(QString::fromLatin1(n), adtText);
     source->attributes[2]->m_visible = false;
     auto a = source->add("Len", adtReal, 12.5);
-    a->m_displayName = "Length", a->m_units = "mm", a->m_unitsCode = 0, a->m_allowable = "positive";
-    a->m_editable = a->m_valueSet = false, a->m_raw = Variant("12.5");
+    a->m_displayName = "Length";
+    a->m_units = "mm";
+    a->m_unitsCode = 0;
+    a->m_allowable = "positive";
+    a->m_editable = a->m_valueSet = false;
+    a->m_raw = Variant("12.5");
     source->positions = {3, 1, 4, 2, 0};
     control.setDisplayOrder(ctlAttributes::eGDOInsertion); // before any source: only stored
     load();
@@ -147,7 +152,8 @@ TEST_F(Control, ValuesAreShownByKind)
     source->add("Unnamed", adtText, Variant("x"))->m_enum = {{"r", "Red"}};
     source->add("Broken", adtText)->throwOn = FakeAttribute::Op::EvaluatedValue;
     auto foreign = source->add("Foreign", adtText);
-    foreign->throwOn = FakeAttribute::Op::EvaluatedValue, foreign->throwForeign = true;
+    foreign->throwOn = FakeAttribute::Op::EvaluatedValue;
+    foreign->throwForeign = true;
     auto length = source->add("Len", adtReal, Variant("1234.56789"));
     auto noUnit = source->add("Count", adtReal, 7.25);
     auto integer = source->add("Int", adtInteger, 5);
@@ -202,15 +208,18 @@ TEST_F(Control, Layout)
     EXPECT_NEAR(off - d->m_colProperty->width(), d->m_lScrollBarWidth * 1.25 * 0.5, pixel);
 
     // The right margin is one pixel while the rows fit, room for the scroll bar when not.
-    control.setDataSource(collectionOf(2)), control.Resize();
+    control.setDataSource(collectionOf(2));
+    control.Resize();
     EXPECT_FLOAT_EQ(d->m_sngRightMargin, float(pixel));
     EXPECT_NEAR(d->m_colProperty->width() + d->m_colValue->width(),
                 grid->gridWidth() - d->m_colProperty->left() - pixel, pixel);
-    control.setDataSource(collectionOf(200)), control.Resize();
+    control.setDataSource(collectionOf(200));
+    control.Resize();
     EXPECT_FLOAT_EQ(d->m_sngRightMargin, float(d->m_lScrollBarWidth + 5));
 
     // Equal (empty) captions: the value column is sized from its own width.
-    d->m_colValue->setWidth(1500), d->FitValueColumn(d->m_colValue);
+    d->m_colValue->setWidth(1500);
+    d->FitValueColumn(d->m_colValue);
     EXPECT_NEAR(d->m_colValue->width(),
                 grid->gridWidth() - d->m_colProperty->left() - 1500 - d->m_sngRightMargin, pixel);
 
@@ -218,7 +227,8 @@ TEST_F(Control, Layout)
     // follows the control's size) is narrower than its margin.
     control.show();
     bool cancel = false;
-    d->m_colProperty->setWidth(1500), grid->columnResizedByUser(0, cancel);
+    d->m_colProperty->setWidth(1500);
+    grid->columnResizedByUser(0, cancel);
     EXPECT_FLOAT_EQ(d->m_sngPropFraction, float(1500 / (grid->gridWidth() - d->m_sngRightMargin)));
     control.resize(0, 150);
     const float fraction = d->m_sngPropFraction;
@@ -252,14 +262,17 @@ TEST(ControlServices, EachFacilityIsReplacedOnItsOwn)
     };
     for (const auto &[name, services, processBoxTold, ownBoxTold, ownFsUsed] : cases) {
         SCOPED_TRACE(name);
-        processBox.messages.clear(), ownBox.messages.clear(), laterBox.messages.clear();
+        processBox.messages.clear();
+        ownBox.messages.clear();
+        laterBox.messages.clear();
         ownFs.created = 0;
         ctlAttributes control(nullptr, services);
         EXPECT_EQ(ownFs.created, ownFsUsed ? 1 : 0);
         const ScopedDefault<platform::MessageBoxService> later(laterBox);
         auto refusing = collectionOf(0); // a value it refuses is typed: a message follows
         refusing->add("Count", adtInteger)->m_valid = false;
-        control.setDataSource(refusing), test::type(control, "Count", "7");
+        control.setDataSource(refusing);
+        test::type(control, "Count", "7");
         EXPECT_EQ(std::tuple(said(processBox), said(ownBox), said(laterBox)),
                   std::tuple(processBoxTold, ownBoxTold,
                              services.messageBox ? QStringList() : QStringList{refused}));
