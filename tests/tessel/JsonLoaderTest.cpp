@@ -80,13 +80,16 @@ TEST(TesselJsonLoader, DefaultsAndDerivedAllowableValues)
         {"name": "Code", "maxLength": 8, "allowableValues": "letters", "valueSet": false,
          "value": "AB"},
         {"name": "Grade", "dataType": 2, "value": 2,
-         "enumeration": [{"value": 1, "text": "Fine"}, {"value": "2"}]}
+         "enumeration": [{"value": 1, "text": "Fine"}, {"value": "2"}]},
+        {"name": "Gap", "dataType": 3, "units": "mm", "minimum": 0},
+        {"name": "Tag", "maxLength": 4}, {"name": "Tol", "dataType": 3, "maximum": 0.5}
     ]})",
                                    "bracket.json");
     EXPECT_EQ(c->name(), "Bracket");
 
-    const QString allowable[] = {"", "1 to 9.5 mm", "letters", "enumeration: Fine, 2"};
-    const bool valueSet[] = {false, true, false, true};
+    const QString allowable[] = {"", "1 to 9.5 mm", "letters", "enumeration: Fine, 2",
+                                 "at least 0 mm", "up to 4 characters", "at most 0.5"};
+    const bool valueSet[] = {false, true, false, true, false, false, false};
     for (int i = 0; i < c->count(); ++i) {
         EXPECT_EQ(c->item(i)->allowableValues(), allowable[i]);
         EXPECT_EQ(c->item(i)->isValueSet(), valueSet[i]) << i;
