@@ -226,7 +226,11 @@ TEST_F(BrowseForFolder, PickerWithoutARoot)
         browser.setFileSystemOnly(c.fsOnly);
         browser.setEditBox(true);
         browser.setValidateEditBox(true);
+        QStringList reported;
+        QObject::connect(&browser, &cBrowseForFolder::SelectionChanged,
+                         [&](const QString &path, bool &) { reported << path; });
         const QString chosen = browse(browser, [&](QDialog &dialog) {
+            EXPECT_EQ(reported, QStringList{home}) << "the selection it opened with";
             auto *folders = dialog.findChild<QTreeView *>(QStringLiteral("folders"));
             QPushButton *ok = dialog.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok);
             const QModelIndex top = folders->model()->index(0, 0, folders->model()->index(0, 0));
