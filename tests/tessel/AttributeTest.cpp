@@ -2,6 +2,7 @@
 #include "tessel/ErrorNumbers.h"
 
 #include "TesselTest.h"
+#include "tests/support/ScopedLocale.h"
 
 #include <optional>
 #include <tuple>
@@ -125,8 +126,14 @@ TEST(TesselAttribute, UnitsOfValues)
     a.setUnitsText(QStringLiteral("in")); // a new own unit is the current one again
     EXPECT_EQ(a.currentUnit(), kInch);
 
-    // An expression stores a number given in another unit as its own-unit text.
-    a.setExpression(true);
+    // An expression stores a number given in another unit as its own-unit text; a number it
+    // starts from is written the same in every locale.
+    {
+        const tabulon::test::ScopedLocale german(tabulon::test::deDE);
+        a.setValueInUnits(kInch, 12.5);
+        a.setExpression(true);
+    }
+    EXPECT_EQ(a.rawValue(), Variant("12.5"));
     a.setValueInUnits(kFoot, 1);
     EXPECT_EQ(a.rawValue(), Variant("12"));
 }
