@@ -4,6 +4,7 @@
 #include "TesselTest.h"
 #include "tests/support/ScopedLocale.h"
 
+#include <cmath>
 #include <optional>
 #include <tuple>
 
@@ -40,6 +41,7 @@ TEST(TesselAttribute, SetValueConvertsOrRejectsAndKeepsTheOldValue)
         {2, {}, "abc", {}, Error::TypeMismatch, "\"abc\" is not a valid integer"},
         {2, {}, 3e9, {}, Error::Overflow, "3000000000 is out of the range of an integer"},
         {3, {}, "x", {}, Error::TypeMismatch, "\"x\" is not a valid real number"},
+        {3, {}, HUGE_VAL, {}, Error::TypeMismatch, "Infinity is not a valid real number"},
         {4, {}, "maybe", {}, Error::TypeMismatch, "\"maybe\" is not a valid boolean"},
         {1, {}, Variant::null(), {}, Error::InvalidUseOfNull, "a null value is not a valid text"},
         {2, {1, 10}, 11, {}, ValueRejected, "11 is above the maximum 10"},
