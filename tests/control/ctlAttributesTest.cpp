@@ -228,7 +228,7 @@ TEST_F(Control, Layout)
     control.show();
     bool cancel = false;
     d->m_colProperty->setWidth(1500);
-    grid->columnResizedByUser(0, cancel);
+    Q_EMIT grid->columnResizedByUser(0, cancel);
     EXPECT_FLOAT_EQ(d->m_sngPropFraction, float(1500 / (grid->gridWidth() - d->m_sngRightMargin)));
     control.resize(0, 150);
     const float fraction = d->m_sngPropFraction;
